@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs every Debian package the project needs to build, run and test.
+# Idempotent: does nothing (and prints nothing) when all packages are present.
+set -euo pipefail
+
+PACKAGES=(
+  # build
+  cmake ninja-build g++ clang libclang-rt-14-dev pkg-config clang-format
+  # tests and benchmarks
+  libgtest-dev libgmock-dev libbenchmark-dev
+  # Qt 6 (engine events, windows, the wedge's serial port)
+  qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
+  # USB gauge cables
+  libftdi1-dev libusb-1.0-0-dev
+  # X11: keyboard hook, hot keys, keystroke synthesis, end-to-end tests
+  libx11-dev libxi-dev libxtst-dev x11-utils xvfb xauth
+  # spreadsheet target through UNO
+  libreoffice-dev libreoffice-calc-nogui libreoffice-script-provider-python
+  # driving the gauge bench from a shell
+  socat
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
