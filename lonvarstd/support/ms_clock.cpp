@@ -19,8 +19,9 @@ double LocalMsSince1899() {
 }
 
 double MsClock::Now() {
-    const double current = raw_();
+    // Read under the lock: a reading taken before another thread's would look like a set-back.
     std::lock_guard lock(mutex_);
+    const double current = raw_();
     if (last_ > current) offset_ += last_ - current;
     last_ = current;
     return current + offset_;
