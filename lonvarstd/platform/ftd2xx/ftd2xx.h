@@ -35,6 +35,7 @@ enum : UCHAR {
     FT_BITS_7 = 7,
     FT_BITS_8 = 8,
     FT_STOP_BITS_1 = 0,
+    FT_STOP_BITS_1_5 = 1,
     FT_STOP_BITS_2 = 2,
     FT_PARITY_NONE = 0,
     FT_PARITY_ODD = 1,
@@ -58,10 +59,13 @@ FT_STATUS FT_SetDataCharacteristics(FT_HANDLE ftHandle, UCHAR WordLength, UCHAR 
                                     UCHAR Parity);
 FT_STATUS FT_SetTimeouts(FT_HANDLE ftHandle, ULONG ReadTimeout, ULONG WriteTimeout);
 FT_STATUS FT_GetQueueStatus(FT_HANDLE ftHandle, DWORD* dwRxBytes);
-FT_STATUS FT_Write(FT_HANDLE ftHandle, void* lpBuffer, DWORD dwBytesToWrite,
-                   DWORD* lpBytesWritten);
-FT_STATUS FT_Read(FT_HANDLE ftHandle, void* lpBuffer, DWORD dwBytesToRead,
-                  DWORD* lpBytesReturned);
+FT_STATUS FT_Write(FT_HANDLE ftHandle, void* lpBuffer, DWORD dwBytesToWrite, DWORD* lpBytesWritten);
+FT_STATUS FT_Read(FT_HANDLE ftHandle, void* lpBuffer, DWORD dwBytesToRead, DWORD* lpBytesReturned);
 FT_STATUS FT_GetBitMode(FT_HANDLE ftHandle, UCHAR* pucMode);
+
+// Our own addition, not a vendor call: waits up to timeoutMs (0 = just looks)
+// until received bytes are waiting, so a worker can block instead of polling.
+// *dwRxBytes is the queue length afterwards (0 when the time ran out).
+FT_STATUS FTX_WaitForData(FT_HANDLE ftHandle, DWORD timeoutMs, DWORD* dwRxBytes);
 
 }  // extern "C"

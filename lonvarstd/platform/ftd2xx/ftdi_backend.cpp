@@ -1,0 +1,227 @@
+#include "ftd2xx/ftdi_backend.h"
+
+#include <ftdi.h>
+#include <libusb.h>
+
+#include <chrono>
+#include <deque>
+#include <mutex>
+#include <string>
+
+namespace tavrix::ftd2xx {
+
+namespace {
+
+// USB transfers never wait longer than this, so a pulled cable or a hung chip
+// ends every call with a status.
+constexpr int kUsbTimeoutMs = 1000;
+
+std::int64_t nowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// The devices the library sees right now, in its own order. A context or
+// device list that cannot be had means no cables (no USB here at all).
+class DeviceList {
+public:
+    DeviceList() {
+        ctx_ = ftdi_new();
+        if (!ctx_) return;
+        // Vendor and product 0 take the library's default FTDI ids.
+        int n = ftdi_usb_find_all(ctx_, &list_, 0, 0);
+        if (n < 0) {
+            failed_ = true;
+            list_ = nullptr;
+        }
+    }
+    ~DeviceList() {
+        if (list_) ftdi_list_free(&list_);
+        if (ctx_) ftdi_free(ctx_);
+    }
+    DeviceList(const DeviceList&) = delete;
+    DeviceList& operator=(const DeviceList&) = delete;
+
+    bool failed() const { return failed_; }
+    ftdi_context* context() const { return ctx_; }
+    DWORD size() const {
+        DWORD n = 0;
+        for (auto* p = list_; p; p = p->next) ++n;
+        return n;
+    }
+    libusb_device* at(DWORD index) const {
+        auto* p = list_;
+        for (DWORD i = 0; p && i < index; ++i) p = p->next;
+        return p ? p->dev : nullptr;
+    }
+
+private:
+    ftdi_context* ctx_ = nullptr;
+    ftdi_device_list* list_ = nullptr;
+    bool failed_ = false;
+};
+
+FT_STATUS ioStatus(int result) {
+    return result < 0 ? FT_IO_ERROR : FT_OK;
+}
+
+class FtdiCable : public FtCable {
+public:
+    explicit FtdiCable(ftdi_context* ctx) : ctx_(ctx) {}
+    ~FtdiCable() override { release(); }
+
+    FT_STATUS close() override {
+        int r = ctx_ ? ftdi_usb_close(ctx_) : 0;
+        release();
+        return ioStatus(r);
+    }
+    FT_STATUS setDtr(bool on) override { return ioStatus(ftdi_setdtr(ctx_, on ? 1 : 0)); }
+    FT_STATUS setRts(bool on) override { return ioStatus(ftdi_setrts(ctx_, on ? 1 : 0)); }
+    FT_STATUS setBaudRate(ULONG baud) override {
+        if (baud == 0 || baud > 12000000) return FT_INVALID_PARAMETER;
+        int r = ftdi_set_baudrate(ctx_, static_cast<int>(baud));
+        return r == -1 ? FT_INVALID_PARAMETER : ioStatus(r);
+    }
+    FT_STATUS setDataCharacteristics(UCHAR w, UCHAR s, UCHAR p) override {
+        if ((w != 7 && w != 8) || s > 2 || p > 4) return FT_INVALID_PARAMETER;
+        const ftdi_stopbits_type stop = s == 0 ? STOP_BIT_1 : s == 1 ? STOP_BIT_15 : STOP_BIT_2;
+        const ftdi_parity_type parity[] = {NONE, ODD, EVEN, MARK, SPACE};
+        return ioStatus(ftdi_set_line_property(ctx_, w == 7 ? BITS_7 : BITS_8, stop, parity[p]));
+    }
+    FT_STATUS setTimeouts(ULONG readMs, ULONG writeMs) override {
+        readTimeoutMs_ = readMs;
+        ctx_->usb_write_timeout =
+            writeMs == 0 || writeMs > 60000 ? kUsbTimeoutMs : static_cast<int>(writeMs);
+        return FT_OK;
+    }
+    FT_STATUS getQueueStatus(DWORD& rx) override {
+        FT_STATUS st = pull();
+        rx = static_cast<DWORD>(buffer_.size());
+        return st;
+    }
+    FT_STATUS waitForData(DWORD timeoutMs, DWORD& rx) override {
+        const std::int64_t deadline = nowMs() + timeoutMs;
+        for (;;) {
+            FT_STATUS st = pull();
+            rx = static_cast<DWORD>(buffer_.size());
+            if (st != FT_OK || rx > 0 || nowMs() >= deadline) return st;
+        }
+    }
+    FT_STATUS write(const void* data, DWORD size, DWORD& written) override {
+        int r =
+            ftdi_write_data(ctx_, static_cast<const unsigned char*>(data), static_cast<int>(size));
+        if (r < 0) return FT_IO_ERROR;
+        written = static_cast<DWORD>(r);
+        return FT_OK;
+    }
+    FT_STATUS read(void* data, DWORD size, DWORD& got) override {
+        // 0 waits until all bytes came; a pulled cable still ends it with an error.
+        const std::int64_t deadline = readTimeoutMs_ == 0 ? -1 : nowMs() + readTimeoutMs_;
+        auto* out = static_cast<unsigned char*>(data);
+        for (;;) {
+            while (got < size && !buffer_.empty()) {
+                out[got++] = buffer_.front();
+                buffer_.pop_front();
+            }
+            if (got >= size || (deadline >= 0 && nowMs() >= deadline)) return FT_OK;
+            // Each pull waits at most one latency period when nothing comes.
+            if (FT_STATUS st = pull(); st != FT_OK) return st;
+        }
+    }
+    FT_STATUS getBitMode(UCHAR& pins) override {
+        unsigned char v = 0;
+        if (ftdi_read_pins(ctx_, &v) < 0) return FT_IO_ERROR;
+        pins = v;
+        return FT_OK;
+    }
+
+private:
+    // Moves what the chip has received into our queue.
+    FT_STATUS pull() {
+        unsigned char chunk[4096];
+        int r = ftdi_read_data(ctx_, chunk, sizeof(chunk));
+        if (r < 0) return FT_IO_ERROR;
+        buffer_.insert(buffer_.end(), chunk, chunk + r);
+        return FT_OK;
+    }
+    void release() {
+        if (ctx_) ftdi_free(ctx_);
+        ctx_ = nullptr;
+    }
+
+    ftdi_context* ctx_;
+    ULONG readTimeoutMs_ = 0;
+    std::deque<unsigned char> buffer_;
+};
+
+class FtdiBackend : public FtBackend {
+public:
+    FT_STATUS count(DWORD& devices) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        DeviceList list;
+        devices = list.failed() ? 0 : list.size();
+        return FT_OK;
+    }
+    FT_STATUS serialNumber(DWORD index, std::string& text) override {
+        return strings(index, text, true);
+    }
+    FT_STATUS description(DWORD index, std::string& text) override {
+        return strings(index, text, false);
+    }
+    FT_STATUS open(int index, std::unique_ptr<FtCable>& cable) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        DeviceList list;
+        libusb_device* dev = list.at(static_cast<DWORD>(index));
+        if (!dev) return FT_DEVICE_NOT_FOUND;
+        ftdi_context* ctx = ftdi_new();
+        if (!ctx) return FT_INSUFFICIENT_RESOURCES;
+        ctx->usb_read_timeout = kUsbTimeoutMs;
+        ctx->usb_write_timeout = kUsbTimeoutMs;
+        if (ftdi_usb_open_dev(ctx, dev) < 0) {
+            ftdi_free(ctx);
+            return FT_DEVICE_NOT_OPENED;
+        }
+        auto opened = std::make_unique<FtdiCable>(ctx);
+        // Plain UART mode, and answers handed over without the 16 ms hold-back.
+        ftdi_set_bitmode(ctx, 0, BITMODE_RESET);
+        ftdi_set_latency_timer(ctx, kLatencyTimerMs);
+        cable = std::move(opened);
+        return FT_OK;
+    }
+
+private:
+    FT_STATUS strings(DWORD index, std::string& text, bool serial) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        DeviceList list;
+        libusb_device* dev = list.at(index);
+        if (!dev) return FT_DEVICE_NOT_FOUND;
+        if (serial) {
+            // A cable without a serial number has an empty one, not a failed query.
+            libusb_device_descriptor desc{};
+            if (libusb_get_device_descriptor(dev, &desc) == 0 && desc.iSerialNumber == 0) {
+                text.clear();
+                return FT_OK;
+            }
+        }
+        char buf[128] = {};
+        int r = serial ? ftdi_usb_get_strings(list.context(), dev, nullptr, 0, nullptr, 0, buf,
+                                              sizeof(buf))
+                       : ftdi_usb_get_strings(list.context(), dev, nullptr, 0, buf, sizeof(buf),
+                                              nullptr, 0);
+        // The strings need the device opened: no permission reads as "not opened".
+        if (r < 0) return r == -4 ? FT_DEVICE_NOT_OPENED : FT_IO_ERROR;
+        buf[sizeof(buf) - 1] = '\0';
+        text = buf;
+        return FT_OK;
+    }
+
+    std::mutex mutex_;
+};
+
+}  // namespace
+
+std::unique_ptr<FtBackend> makeFtdiBackend() {
+    return std::make_unique<FtdiBackend>();
+}
+
+}  // namespace tavrix::ftd2xx
