@@ -1,0 +1,29 @@
+#include "lumo_sequencer.h"
+
+TLumoSequencer::TFate TLumoSequencer::AnswerComplete(int flowIndex) {
+    if (flowIndex != kLumoFlowIndex) return TFate::Handle;
+    if (RequestPending) {
+        RequestPending = false;
+        if (DiscardNext) {
+            DiscardNext = false;
+            return TFate::Discard;
+        }
+    } else {
+        FollowUpDue = true;
+        DiscardNext = true;
+    }
+    return TFate::Handle;
+}
+
+void TLumoSequencer::DsrChanged(bool dsrOn, int flowIndex) {
+    if (flowIndex == kLumoFlowIndex && dsrOn) FollowUpDue = true;
+}
+
+bool TLumoSequencer::Tick() {
+    if (!FollowUpDue) return false;
+    if (++FollowUpTicks <= kTicksBeforeFollowUp) return false;
+    FollowUpDue = false;
+    FollowUpTicks = 0;
+    RequestPending = true;
+    return true;
+}

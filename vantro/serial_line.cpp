@@ -1,0 +1,126 @@
+#include "serial_line.h"
+
+TSerialLine::TSerialLine(QObject* parent) : QObject(parent) {
+    connect(&Port_, &QSerialPort::readyRead, this, &TSerialLine::DataArrived);
+}
+
+TSerialLine::~TSerialLine() {
+    Close();
+}
+
+bool TSerialLine::Open(const std::string& devicePath, const std::string& portSettings,
+                       int flowIndex) {
+    ErrorText_.clear();
+    if (Port_.isOpen()) Port_.close();
+    if (devicePath.empty()) {
+        ErrorText_ = "No serial device is mapped to this port";
+        return false;
+    }
+    const TDecodedLine line = DecodePortSettings(portSettings);
+    if (!line.Ok) {
+        ErrorText_ = line.Error;
+        return false;
+    }
+    Port_.setPortName(QString::fromStdString(devicePath));
+    if (!Port_.open(QIODevice::ReadWrite)) {
+        ErrorText_ = devicePath + ": " + Port_.errorString().toStdString();
+        Port_.clearError();
+        return false;
+    }
+    QSerialPort::Parity parity = QSerialPort::EvenParity;
+    switch (line.Parity) {
+        case 'N':
+            parity = QSerialPort::NoParity;
+            break;
+        case 'O':
+            parity = QSerialPort::OddParity;
+            break;
+        case 'M':
+            parity = QSerialPort::MarkParity;
+            break;
+        case 'S':
+            parity = QSerialPort::SpaceParity;
+            break;
+        default:
+            break;
+    }
+    // termios has no 1.5 stop bits: with 5 data bits the two-stop-bit setting gives 1.5.
+    const QSerialPort::StopBits stopBits =
+        line.StopBitsTenths == 10 ? QSerialPort::OneStop : QSerialPort::TwoStop;
+    QSerialPort::FlowControl flow = QSerialPort::NoFlowControl;
+    if (flowIndex == 1) flow = QSerialPort::SoftwareControl;
+    if (flowIndex == 2) flow = QSerialPort::HardwareControl;
+
+    const bool configured = Port_.setBaudRate(line.Baud) &&
+                            Port_.setDataBits(static_cast<QSerialPort::DataBits>(line.DataBits)) &&
+                            Port_.setParity(parity) && Port_.setStopBits(stopBits) &&
+                            Port_.setFlowControl(flow);
+    if (!configured) {
+        ErrorText_ = devicePath + ": " + Port_.errorString().toStdString();
+        Port_.close();
+        Port_.clearError();
+        return false;
+    }
+    // Modem lines: a pseudo-terminal has none, which is no reason to refuse the port.
+    SetDtr(true);
+    if (flowIndex >= 0 && flowIndex <= 1) SetRts(true);
+    if (flowIndex == 3) SetRts(false);
+    Port_.clear(QSerialPort::Input);
+    Port_.clearError();
+    return true;
+}
+
+void TSerialLine::Close() {
+    if (Port_.isOpen()) Port_.close();
+    Port_.clearError();
+}
+
+bool TSerialLine::IsOpen() const {
+    return Port_.isOpen();
+}
+
+QByteArray TSerialLine::ReadAvailable() {
+    return Port_.isOpen() ? Port_.readAll() : QByteArray();
+}
+
+void TSerialLine::DiscardInput() {
+    if (!Port_.isOpen()) return;
+    Port_.readAll();
+    Port_.clear(QSerialPort::Input);
+    Port_.clearError();
+}
+
+bool TSerialLine::Write(const QByteArray& bytes) {
+    if (!Port_.isOpen()) return false;
+    const bool written = Port_.write(bytes) == bytes.size();
+    Port_.flush();
+    return written;
+}
+
+bool TSerialLine::SetBreak(bool on) {
+    const bool ok = Port_.isOpen() && Port_.setBreakEnabled(on);
+    Port_.clearError();
+    return ok;
+}
+
+bool TSerialLine::SetDtr(bool on) {
+    const bool ok = Port_.isOpen() && Port_.setDataTerminalReady(on);
+    Port_.clearError();
+    return ok;
+}
+
+bool TSerialLine::SetRts(bool on) {
+    const bool ok = Port_.isOpen() && Port_.setRequestToSend(on);
+    Port_.clearError();
+    return ok;
+}
+
+std::optional<bool> TSerialLine::Dsr() {
+    if (!Port_.isOpen()) return std::nullopt;
+    const QSerialPort::PinoutSignals pins = Port_.pinoutSignals();
+    if (Port_.error() != QSerialPort::NoError) {
+        Port_.clearError();
+        return std::nullopt;
+    }
+    return pins.testFlag(QSerialPort::DataSetReadySignal);
+}

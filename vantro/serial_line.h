@@ -1,0 +1,43 @@
+#pragma once
+// The wedge's serial port: opening with the line parameters and the flow choice, reading
+// what arrived, sending requests, and the break, DTR, RTS and DSR lines.
+
+#include <QByteArray>
+#include <QObject>
+#include <QSerialPort>
+#include <optional>
+#include <string>
+
+#include "line_parameters.h"
+
+class TSerialLine : public QObject {
+    Q_OBJECT
+public:
+    explicit TSerialLine(QObject* parent = nullptr);
+    ~TSerialLine() override;
+
+    // Opens the device with the settings text; flowIndex 0 none, 1 Xon/Xoff, 2 hardware,
+    // 3 Lumo-RS (no handshaking, RTS off). On failure the port stays closed and
+    // ErrorText() says why.
+    bool Open(const std::string& devicePath, const std::string& portSettings, int flowIndex);
+    void Close();
+    bool IsOpen() const;
+    const std::string& ErrorText() const { return ErrorText_; }
+
+    QByteArray ReadAvailable();
+    void DiscardInput();
+    bool Write(const QByteArray& bytes);
+
+    // Modem lines; false where the device has none (a pseudo-terminal).
+    bool SetBreak(bool on);
+    bool SetDtr(bool on);
+    bool SetRts(bool on);
+    std::optional<bool> Dsr();
+
+signals:
+    void DataArrived();
+
+private:
+    QSerialPort Port_;
+    std::string ErrorText_;
+};

@@ -1,0 +1,32 @@
+#include "settings_store.h"
+
+#include <QSettings>
+
+namespace {
+
+// A fresh object per call, so that the file on disk is the single truth between the
+// start-up read and the exit write.
+QSettings Store() {
+    return QSettings(QStringLiteral("Vantro"), QStringLiteral("Vantro"));
+}
+
+QString Key(const char* name) {
+    return QStringLiteral("Settings/") + QLatin1String(name);
+}
+
+}  // namespace
+
+int ReadSetting(const char* name) {
+    bool ok = false;
+    const int value = Store().value(Key(name)).toString().trimmed().toInt(&ok);
+    return ok ? value : 0;
+}
+
+void WriteSetting(const char* name, int value) {
+    QSettings store = Store();
+    store.setValue(Key(name), QString::number(value));
+}
+
+void SyncSettings() {
+    Store().sync();
+}

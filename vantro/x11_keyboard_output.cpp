@@ -1,0 +1,108 @@
+#include "x11_keyboard_output.h"
+
+#include "keystroke_text.h"
+
+// The X11 headers come last: they define macros (None, Status, Bool) that clash with C++.
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+namespace {
+
+unsigned long KeysymFor(const TKeystroke& key) {
+    switch (key.Key) {
+        case TNamedKey::Enter:
+            return XK_Return;
+        case TNamedKey::Tab:
+            return XK_Tab;
+        case TNamedKey::Down:
+            return XK_Down;
+        case TNamedKey::Right:
+            return XK_Right;
+        case TNamedKey::Left:
+            return XK_Left;
+        case TNamedKey::Up:
+            return XK_Up;
+        case TNamedKey::Plain:
+            break;
+    }
+    // Latin-1 keysyms equal their code points; the rest use the Unicode keysym range.
+    if (key.Character >= 0x20 && key.Character <= 0xff) return key.Character;
+    return 0x01000000ul | key.Character;
+}
+
+}  // namespace
+
+TX11KeyboardOutput::TX11KeyboardOutput() {
+    Display_ = XOpenDisplay(nullptr);
+    if (Display_ == nullptr) return;
+    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+    if (!XTestQueryExtension(Display_, &eventBase, &errorBase, &major, &minor)) {
+        XCloseDisplay(Display_);
+        Display_ = nullptr;
+    }
+}
+
+TX11KeyboardOutput::~TX11KeyboardOutput() {
+    if (Display_ != nullptr) XCloseDisplay(Display_);
+}
+
+void TX11KeyboardOutput::SendKeys(const std::string& keystrokeText, bool wait) {
+    if (Display_ == nullptr) return;
+    for (const TKeystroke& key : ParseKeystrokeText(keystrokeText)) TypeKeysym(KeysymFor(key));
+    if (wait) {
+        XSync(Display_, False);
+    } else {
+        XFlush(Display_);
+    }
+}
+
+void TX11KeyboardOutput::TypeKeysym(unsigned long keysym) {
+    const KeyCode code = XKeysymToKeycode(Display_, keysym);
+    if (code == 0) {
+        TypeThroughSpareKeycode(keysym);
+        return;
+    }
+    bool shifted = false;
+    if (XkbKeycodeToKeysym(Display_, code, 0, 0) != keysym) {
+        if (XkbKeycodeToKeysym(Display_, code, 0, 1) != keysym) {
+            // Reachable only through another level (AltGr ...): borrow a free key instead.
+            TypeThroughSpareKeycode(keysym);
+            return;
+        }
+        shifted = true;
+    }
+    const KeyCode shift = XKeysymToKeycode(Display_, XK_Shift_L);
+    if (shifted) XTestFakeKeyEvent(Display_, shift, True, CurrentTime);
+    XTestFakeKeyEvent(Display_, code, True, CurrentTime);
+    XTestFakeKeyEvent(Display_, code, False, CurrentTime);
+    if (shifted) XTestFakeKeyEvent(Display_, shift, False, CurrentTime);
+}
+
+void TX11KeyboardOutput::TypeThroughSpareKeycode(unsigned long keysym) {
+    int minCode = 0, maxCode = 0, perCode = 0;
+    XDisplayKeycodes(Display_, &minCode, &maxCode);
+    KeySym* map = XGetKeyboardMapping(Display_, KeyCode(minCode), maxCode - minCode + 1, &perCode);
+    if (map == nullptr) return;
+    int spare = 0;
+    for (int code = maxCode; code >= minCode && spare == 0; --code) {
+        bool empty = true;
+        for (int i = 0; i < perCode; ++i) {
+            if (map[(code - minCode) * perCode + i] != NoSymbol) empty = false;
+        }
+        if (empty) spare = code;
+    }
+    XFree(map);
+    if (spare == 0) return;  // a full keymap: the character cannot be typed
+
+    KeySym both[2] = {KeySym(keysym), KeySym(keysym)};
+    XChangeKeyboardMapping(Display_, spare, 2, both, 1);
+    XSync(Display_, False);
+    XTestFakeKeyEvent(Display_, KeyCode(spare), True, CurrentTime);
+    XTestFakeKeyEvent(Display_, KeyCode(spare), False, CurrentTime);
+    XSync(Display_, False);
+    KeySym none[2] = {NoSymbol, NoSymbol};
+    XChangeKeyboardMapping(Display_, spare, 2, none, 1);
+    XSync(Display_, False);
+}
