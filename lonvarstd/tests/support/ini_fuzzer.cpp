@@ -1,5 +1,5 @@
-// Feeds arbitrary bytes to the settings reader and writer. Reading never fails, a
-// written file reads back as the same sections and entries, and writing is stable.
+// Feeds arbitrary bytes to the settings reader and writer (and the number text reader). Reading
+// never fails, a written file reads back as the same sections and entries, and writing is stable.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -7,6 +7,7 @@
 
 #include "support/ini_integer.h"
 #include "support/ini_text.h"
+#include "support/num_text.h"
 
 namespace {
 
@@ -48,5 +49,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     (void)tavrix::IniTextToInt(input);
+    (void)NumTextToFloat(input);
     return 0;
 }
