@@ -61,6 +61,7 @@ void TD::ResetDevices() {
         std::fprintf(stderr, "Device settings not kept across the search: %s\n", e.what());
     }
     FreeFtDevices(FtDevices);
+    FtDevices.clear();  // cables put in by other means than ListFtDevices go too
     while (!Rs232Devices.empty()) Rs232Devices.pop_back();
     while (!Devices.empty()) Devices.pop_back();
 }

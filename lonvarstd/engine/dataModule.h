@@ -37,7 +37,7 @@ public:
     bool ThreadsRunning = false;
     std::int32_t ThreadCount = 0;
     std::vector<std::unique_ptr<tDevice>> Devices;
-    tFtDeviceList FtDevices;
+    TFtDeviceList FtDevices;
     std::vector<std::unique_ptr<tRS232_Device>> Rs232Devices;
     std::string XlsZielVorlageDir;
     std::string XlsZielFileDir;
