@@ -1,0 +1,38 @@
+#pragma once
+
+// Which office the program attaches to or starts, and how. The defaults suit the user's desktop;
+// the environment overrides them (tests give every office its own pipe and profile):
+//   TAVRIX_OFFICE_PIPE         pipe name (default "tavrix_office" + user id)
+//   TAVRIX_OFFICE_PROFILE      profile folder of a started office (default: the user's own)
+//   TAVRIX_OFFICE_LOCALE       locale of a started office with its own profile, e.g. "de-DE"
+//   TAVRIX_OFFICE_HEADLESS     "1": start without a window even when a display is there
+//   TAVRIX_OFFICE_PROGRAM_DIR  the office's program folder
+//   TAVRIX_SOFFICE             the office start program
+
+#include <string>
+
+namespace tavrix::spreadsheet {
+
+struct OfficeOptions {
+    std::string pipeName;
+    std::string programDir;
+    std::string sofficePath;
+    std::string profileDir;  // empty: the user's own profile
+    std::string locale;      // BCP 47 tag; only applied to a profile of our own
+    bool headless = false;   // no window; the default when there is no display
+    int startTimeoutMs = 120000;
+
+    static OfficeOptions FromEnvironment();
+};
+
+std::string DefaultPipeName();
+
+// Gives a new profile folder the settings a program-driven office needs: the chosen locale
+// (which decides how typed numbers are read) and no first-start dialogs. A profile that already
+// has settings is left alone.
+void PrepareProfile(const std::string& profileDir, const std::string& locale);
+
+// file:// URL of an absolute path, with the characters a URL cannot carry escaped.
+std::string FileUrlOf(const std::string& absolutePath);
+
+}  // namespace tavrix::spreadsheet

@@ -1,0 +1,51 @@
+#include "platform/spreadsheet/uno_office.h"
+
+#include <chrono>
+#include <thread>
+
+#include "platform/spreadsheet/office_process.h"
+#include "platform/spreadsheet/uno_runtime.h"
+#include "platform/spreadsheet/uno_workbooks.h"
+
+namespace tavrix::spreadsheet {
+
+UnoOffice::UnoOffice(OfficeOptions options) : options_(std::move(options)) {}
+
+std::unique_ptr<Application> UnoOffice::Attach() {
+    auto session = uno::Connect(options_.programDir, options_.pipeName);
+    if (!session) return nullptr;
+    return uno::MakeApplication(std::move(session), options_.headless);
+}
+
+Attachment UnoOffice::AttachOrStart() {
+    startedPid_ = 0;
+    Attachment result;
+    result.app = Attach();
+    if (result.app) return result;
+
+    const pid_t pid = LaunchOffice(options_);
+    startedPid_ = pid;
+    result.started = true;
+    using Clock = std::chrono::steady_clock;
+    const auto until = Clock::now() + std::chrono::milliseconds(options_.startTimeoutMs);
+    for (;;) {
+        result.app = Attach();
+        if (result.app) return result;
+        // An office that ends at once may have handed over to one already running on the same
+        // profile; one more look tells.
+        if (!ProcessAlive(pid)) {
+            result.app = Attach();
+            if (result.app) return result;
+            throw AutomationError("the office ended while starting (pipe " + options_.pipeName +
+                                  ")");
+        }
+        if (Clock::now() >= until) {
+            StopProcessGroup(pid, 2000);
+            throw AutomationError("the office did not accept connections within " +
+                                  std::to_string(options_.startTimeoutMs / 1000) + " s");
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+}
+
+}  // namespace tavrix::spreadsheet

@@ -1,0 +1,33 @@
+#pragma once
+
+// The office back end: LibreOffice Calc driven through C++ UNO over a named pipe.
+
+#include <sys/types.h>
+
+#include <memory>
+
+#include "platform/spreadsheet/automation.h"
+#include "platform/spreadsheet/office_options.h"
+
+namespace tavrix::spreadsheet {
+
+class UnoOffice : public Office {
+public:
+    explicit UnoOffice(OfficeOptions options = OfficeOptions::FromEnvironment());
+
+    // Attaches to the office on the pipe; if none listens, starts one and waits (bounded by
+    // the options' start time-out) until it accepts.
+    Attachment AttachOrStart() override;
+    // Attaches only; nullptr when no office listens on the pipe.
+    std::unique_ptr<Application> Attach();
+
+    // Process id of the office the last AttachOrStart started, 0 if it only attached.
+    pid_t StartedPid() const { return startedPid_; }
+    const OfficeOptions& Options() const { return options_; }
+
+private:
+    OfficeOptions options_;
+    pid_t startedPid_ = 0;
+};
+
+}  // namespace tavrix::spreadsheet

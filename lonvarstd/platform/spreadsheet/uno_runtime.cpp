@@ -1,0 +1,84 @@
+#include "platform/spreadsheet/uno_runtime.h"
+
+#include <com/sun/star/bridge/BridgeFactory.hpp>
+#include <com/sun/star/connection/Connector.hpp>
+#include <com/sun/star/connection/NoConnectException.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
+#include <cppuhelper/bootstrap.hxx>
+#include <rtl/bootstrap.hxx>
+
+#include <csignal>
+#include <mutex>
+
+#include "platform/spreadsheet/office_options.h"
+
+namespace tavrix::spreadsheet::uno {
+
+OUString FromUtf8(const std::string& text) {
+    return OUString(text.data(), static_cast<sal_Int32>(text.size()), RTL_TEXTENCODING_UTF8);
+}
+
+std::string ToUtf8(const OUString& text) {
+    const OString bytes = OUStringToOString(text, RTL_TEXTENCODING_UTF8);
+    return std::string(bytes.getStr(), static_cast<std::size_t>(bytes.getLength()));
+}
+
+namespace {
+
+// The local runtime is made once and lives until the process ends; tearing it down at exit
+// would race the office bridges' own shutdown.
+Ref<css::uno::XComponentContext> LocalContext(const std::string& programDir) {
+    static std::mutex mutex;
+    static Ref<css::uno::XComponentContext>* context = nullptr;
+    std::lock_guard lock(mutex);
+    if (context) return *context;
+    return Guarded("starting the UNO runtime", [&] {
+        const OUString dir = FromUtf8(FileUrlOf(programDir));
+        rtl::Bootstrap::set("URE_INTERNAL_LIB_DIR", dir);
+        rtl::Bootstrap::set("LO_LIB_DIR", dir);
+        rtl::Bootstrap::set("UNO_TYPES", dir + "/types.rdb " + dir + "/types/offapi.rdb");
+        rtl::Bootstrap::set("UNO_SERVICES", dir + "/services.rdb");
+        // A write to an office that just died must fail as an error, not end this process.
+        std::signal(SIGPIPE, SIG_IGN);
+        context =
+            new Ref<css::uno::XComponentContext>(cppu::defaultBootstrap_InitialComponentContext());
+        return *context;
+    });
+}
+
+}  // namespace
+
+Session::Session(Ref<css::bridge::XBridge> bridge, Ref<css::uno::XComponentContext> remote)
+    : bridge_(std::move(bridge)), remote_(std::move(remote)) {}
+
+Session::~Session() {
+    remote_.clear();
+    try {
+        Ref<css::lang::XComponent> component(bridge_, css::uno::UNO_QUERY);
+        if (component.is()) component->dispose();
+    } catch (const css::uno::Exception&) {
+        // The office went away first; nothing left to end.
+    }
+}
+
+std::shared_ptr<Session> Connect(const std::string& programDir, const std::string& pipeName) {
+    const auto local = LocalContext(programDir);
+    Ref<css::connection::XConnection> connection;
+    try {
+        connection =
+            css::connection::Connector::create(local)->connect("pipe,name=" + FromUtf8(pipeName));
+    } catch (const css::connection::NoConnectException&) {
+        return nullptr;
+    } catch (const css::uno::Exception& e) {
+        throw AutomationError("connecting to the office failed: " + ToUtf8(e.Message));
+    }
+    return Guarded("connecting to the office", [&] {
+        auto bridge =
+            css::bridge::BridgeFactory::create(local)->createBridge("", "urp", connection, nullptr);
+        Ref<css::uno::XComponentContext> remote(bridge->getInstance("StarOffice.ComponentContext"),
+                                                css::uno::UNO_QUERY_THROW);
+        return std::make_shared<Session>(bridge, remote);
+    });
+}
+
+}  // namespace tavrix::spreadsheet::uno

@@ -1,0 +1,58 @@
+#pragma once
+
+// The C++ UNO side of this process: the local component context, one bridge to an office over
+// its named pipe, and conversions between our texts/errors and UNO's.
+
+#include <com/sun/star/bridge/XBridge.hpp>
+#include <com/sun/star/uno/Exception.hpp>
+#include <com/sun/star/uno/XComponentContext.hpp>
+#include <rtl/ustring.hxx>
+
+#include <memory>
+#include <string>
+
+#include "platform/spreadsheet/automation.h"
+
+namespace tavrix::spreadsheet::uno {
+
+namespace css = com::sun::star;
+using rtl::OString;
+using rtl::OUString;
+template <class T>
+using Ref = css::uno::Reference<T>;
+
+OUString FromUtf8(const std::string& text);
+std::string ToUtf8(const OUString& text);
+
+// One live bridge to an office. Disposing it on destruction ends the bridge's threads; objects
+// still held from the office become unusable (their calls throw) instead of dangling.
+class Session {
+public:
+    Session(Ref<css::bridge::XBridge> bridge, Ref<css::uno::XComponentContext> remote);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    const Ref<css::uno::XComponentContext>& RemoteContext() const { return remote_; }
+
+private:
+    Ref<css::bridge::XBridge> bridge_;
+    Ref<css::uno::XComponentContext> remote_;
+};
+
+// Connects to the office listening on the pipe; nullptr when nothing listens there.
+std::shared_ptr<Session> Connect(const std::string& programDir, const std::string& pipeName);
+
+// Runs a call into the office and turns every UNO failure into an AutomationError naming it.
+template <class F>
+auto Guarded(const char* what, F&& call) -> decltype(call()) {
+    try {
+        return call();
+    } catch (const css::uno::Exception& e) {
+        const std::string detail = ToUtf8(e.Message);
+        throw AutomationError(std::string(what) + " failed" +
+                              (detail.empty() ? "" : ": " + detail));
+    }
+}
+
+}  // namespace tavrix::spreadsheet::uno
