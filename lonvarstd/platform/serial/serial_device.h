@@ -69,6 +69,8 @@ std::unique_ptr<SerialDevice> openTermios(const std::string& path);
 struct PortInfo {
     int port;          // COM number
     std::string path;  // device path or bench name
+
+    bool operator==(const PortInfo&) const = default;
 };
 std::vector<PortInfo> listPorts();
 
