@@ -32,6 +32,8 @@ TD::TD() : CommSrchPorts(nullptr), PortLister(&tavrix::serial::listPorts) {
 }
 
 TD::~TD() {
+    // Normally ResetDevices has run; never leave a port or cable open behind us.
+    if (!Devices.empty()) CloseDevices(true);
     // Descriptions go last to first; records should already be gone (ResetDevices).
     while (!UsbDescrs.empty()) UsbDescrs.pop_back();
     while (!Rs232Descrs.empty()) Rs232Descrs.pop_back();

@@ -87,6 +87,10 @@ public:
     void SrchDevices(tDeviceListModel& listView, bool srchCom, bool srchUsb);
     void SrchDevices(bool srchCom, bool srchUsb) { SrchDevices(DeviceRows, srchCom, srchUsb); }
     void ListComPorts(std::vector<std::string>& list);
+    // The search timer's tick: when the number of attached cables differs from
+    // `lastCount`, resets, searches again, remembers the new count and opens the
+    // devices with their workers. True when it searched.
+    bool SrchOnUsbChange(std::uint32_t& lastCount);
     void OpenDevices(bool startThreads);
     void CloseDevices(bool stopThreads);
 

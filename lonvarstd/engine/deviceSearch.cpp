@@ -146,6 +146,16 @@ void TD::SearchUsbCables(tDeviceListModel& listView) {
     }
 }
 
+bool TD::SrchOnUsbChange(std::uint32_t& lastCount) {
+    GetFTDeviceCount();
+    if (FtDeviceCount == lastCount) return false;
+    ResetDevices();
+    SrchDevices(true, true);
+    lastCount = FtDeviceCount;
+    OpenDevices(true);
+    return true;
+}
+
 void TD::ListComPorts(std::vector<std::string>& list) {
     if (!PortLister) return;
     for (const tavrix::serial::PortInfo& info : PortLister()) {

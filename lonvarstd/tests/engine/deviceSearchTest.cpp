@@ -126,6 +126,9 @@ TEST_F(SearchTest, UnpluggedDeviceKeepsItsRowAndComesBackWithItsSettings) {
     Bench("cable lumo serial=LU1 desc=Lumo");
     Bench("cable switch serial=SW1 desc=TV-I");
     Data().SrchDevices(true, true);
+    std::uint32_t count = FtDeviceCount;
+    EXPECT_EQ(count, 2u);
+    EXPECT_FALSE(d.SrchOnUsbChange(count));  // nothing changed: no search
     ASSERT_EQ(d.Devices.size(), 2u);
     ASSERT_EQ(d.DeviceRows.Count(), 2u);
     EXPECT_EQ(d.DeviceRows.Row(0).Caption, "COM1");
@@ -135,14 +138,14 @@ TEST_F(SearchTest, UnpluggedDeviceKeepsItsRowAndComesBackWithItsSettings) {
     d.DeviceRows.Row(1).SubItems[SubItemValue] = "+0001.1111";
 
     Bench("unplug lumo");
-    Research();
+    ASSERT_TRUE(d.SrchOnUsbChange(count));
     // The switch cable is not of the row's cable, but the row takes the first cable there is.
     ASSERT_EQ(d.Devices.size(), 2u);
     EXPECT_EQ(d.Devices[1]->GetSerNr(), "SW1");
     EXPECT_EQ(d.DeviceRows.Row(1).SubItems[SubItemSerialNo], "SW1");
 
     Bench("unplug switch");
-    Research();
+    ASSERT_TRUE(d.SrchOnUsbChange(count));
     ASSERT_EQ(d.Devices.size(), 1u);
     const tDeviceListRow& gone = d.DeviceRows.Row(1);
     EXPECT_EQ(gone.Caption, "USB ?");
@@ -152,7 +155,7 @@ TEST_F(SearchTest, UnpluggedDeviceKeepsItsRowAndComesBackWithItsSettings) {
     EXPECT_EQ(gone.SubItemImages[SubItemState], 3);
 
     Bench("plug lumo");
-    Research();
+    ASSERT_TRUE(d.SrchOnUsbChange(count));
     ASSERT_EQ(d.Devices.size(), 2u);
     ASSERT_EQ(d.DeviceRows.Count(), 2u);
     const tDeviceListRow& back = d.DeviceRows.Row(1);
