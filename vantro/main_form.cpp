@@ -110,6 +110,7 @@ void TMainForm::BuildControls() {
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setGeometry(16, 26, 130, 130);
     auto* group = new QButtonGroup(this);
+    Option1Group_ = group;
     for (int i = 0; i < 5; ++i) {
         Option1[i] = new QRadioButton(
             i == 0 ? QStringLiteral("None") : QStringLiteral("COM%1").arg(i), Frame1);
@@ -435,12 +436,13 @@ void TMainForm::Combo1Click() {
     const int number = Combo1->currentIndex();
     if (number < 0) return;
     // The option buttons follow, so that both selectors name the port in use.
+    // A port beyond the buttons leaves none of them marked.
+    Option1Group_->setExclusive(false);
     for (int i = 0; i < 5; ++i) {
         const QSignalBlocker block(Option1[i]);
-        Option1[i]->setAutoExclusive(false);
         Option1[i]->setChecked(i == number);
-        Option1[i]->setAutoExclusive(true);
     }
+    Option1Group_->setExclusive(true);
     SelectPort(number);
 }
 
@@ -449,10 +451,6 @@ void TMainForm::Option1Click(int index) {
     {
         const QSignalBlocker block(Combo1);
         Combo1->setCurrentIndex(index);
-    }
-    for (int i = 0; i < 5; ++i) {
-        const QSignalBlocker block(Option1[i]);
-        Option1[i]->setChecked(i == index);
     }
     SelectPort(index);
 }

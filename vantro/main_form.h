@@ -128,4 +128,5 @@ private:
     bool Unloaded_ = false;
     bool SettingsHidden_ = false;
     QWidget* Central_ = nullptr;
+    QButtonGroup* Option1Group_ = nullptr;
 };

@@ -1,5 +1,21 @@
 #include "serial_line.h"
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+namespace {
+
+// Unix98 pseudo-terminal slaves (majors 136 to 143) carry bytes without framing, and
+// their driver refuses data bits and parity other than 8 and none.
+bool IsPseudoTerminal(const std::string& devicePath) {
+    struct stat info {};
+    if (stat(devicePath.c_str(), &info) != 0 || !S_ISCHR(info.st_mode)) return false;
+    const unsigned majorNumber = major(info.st_rdev);
+    return majorNumber >= 136 && majorNumber <= 143;
+}
+
+}  // namespace
+
 TSerialLine::TSerialLine(QObject* parent) : QObject(parent) {
     connect(&Port_, &QSerialPort::readyRead, this, &TSerialLine::DataArrived);
 }
@@ -51,10 +67,12 @@ bool TSerialLine::Open(const std::string& devicePath, const std::string& portSet
     if (flowIndex == 1) flow = QSerialPort::SoftwareControl;
     if (flowIndex == 2) flow = QSerialPort::HardwareControl;
 
-    const bool configured = Port_.setBaudRate(line.Baud) &&
-                            Port_.setDataBits(static_cast<QSerialPort::DataBits>(line.DataBits)) &&
-                            Port_.setParity(parity) && Port_.setStopBits(stopBits) &&
-                            Port_.setFlowControl(flow);
+    bool configured = Port_.setBaudRate(line.Baud);
+    const bool framed = Port_.setDataBits(static_cast<QSerialPort::DataBits>(line.DataBits)) &&
+                        Port_.setParity(parity);
+    if (!framed && IsPseudoTerminal(devicePath)) Port_.clearError();
+    configured = configured && (framed || IsPseudoTerminal(devicePath)) &&
+                 Port_.setStopBits(stopBits) && Port_.setFlowControl(flow);
     if (!configured) {
         ErrorText_ = devicePath + ": " + Port_.errorString().toStdString();
         Port_.close();

@@ -1,0 +1,453 @@
+// The main window on the offscreen platform with a gauge on a pty; the keyboard and the
+// hot keys are recorded here and exercised for real in the X11 tests.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QTimer>
+
+#include "about_box.h"
+#include "help_viewer.h"
+#include "main_form.h"
+#include "offscreen_app.h"
+#include "port_setup.h"
+#include "pty_gauge.h"
+#include "recording_keyboard.h"
+#include "settings_store.h"
+
+using namespace std::chrono_literals;
+
+static auto* const kApp = ::testing::AddGlobalTestEnvironment(new TOffscreenApp);
+
+class MainFormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(Home.isValid());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, Home.path());
+        qputenv("XDG_CONFIG_HOME", Home.path().toUtf8());
+    }
+    void TearDown() override { Exit(); }
+
+    void Start() {
+        Form = std::make_unique<TMainForm>(Keyboard, HotKeys,
+                                           TPortMap({}, {{1, Gauge1.DevicePath()},
+                                                         {2, Gauge2.DevicePath()},
+                                                         {3, "/dev/no-such-serial-device"}}));
+        Form->ShowMessage = [this](const std::string& text) { Messages.push_back(text); };
+        Form->OpenHelp = [this](const std::string& file) { HelpOpened.push_back(file); };
+        Form->Beep = [this] { ++Beeps; };
+        Form->FormLoad(false);
+    }
+    void Exit() {
+        if (!Form) return;
+        Form->close();
+        Form.reset();
+    }
+    void SelectCombo(int position) {
+        Form->Combo1->setCurrentIndex(position);
+        Form->Combo1Click();
+    }
+    // Sends a line and waits until the keyboard has received `expected` in total.
+    bool TypedAfter(TPtyGauge& gauge, const std::string& line, const std::string& expected) {
+        gauge.Send(line);
+        return WaitUntil([&] { return Keyboard.Typed == expected; });
+    }
+    std::string Shown() const { return Form->Display->text().toStdString(); }
+    QString Text(const char* name) const {
+        QObject* control = Form->findChild<QObject*>(QLatin1String(name));
+        if (auto* label = qobject_cast<QLabel*>(control)) return label->text();
+        if (auto* box = qobject_cast<QGroupBox*>(control)) return box->title();
+        if (auto* button = qobject_cast<QAbstractButton*>(control)) return button->text();
+        if (auto* menu = qobject_cast<QMenu*>(control)) return menu->title();
+        if (auto* action = qobject_cast<QAction*>(control)) return action->text();
+        return QStringLiteral("<none>");
+    }
+
+    QTemporaryDir Home;
+    TPtyGauge Gauge1;
+    TPtyGauge Gauge2;
+    TRecordingKeyboard Keyboard;
+    TRecordingHotKeys HotKeys;
+    std::unique_ptr<TMainForm> Form;
+    std::vector<std::string> Messages;
+    std::vector<std::string> HelpOpened;
+    int Beeps = 0;
+};
+
+TEST_F(MainFormTest, FirstStartHasTheDefaults) {
+    Start();
+    EXPECT_EQ(Form->windowTitle(), "Vantro (Inactive)");
+    EXPECT_FALSE(Form->PortOpen());
+    EXPECT_EQ(Form->Combo1->currentIndex(), 0);
+    EXPECT_TRUE(Form->Option1[0]->isChecked());
+    for (QCheckBox* box : {Form->LumoRS232, Form->CommaSeperator, Form->BeepOnInput,
+                           Form->NumFilter, Form->LoadWithWindows}) {
+        EXPECT_FALSE(box->isChecked()) << box->objectName().toStdString();
+    }
+    EXPECT_EQ(Form->TermKeyCombo->currentIndex(), 0);
+    EXPECT_EQ(Form->TermKeyCombo->count(), 7);
+    EXPECT_EQ(Form->PostambleKeys, "");
+    EXPECT_FALSE(Form->SettingsHidden());
+    EXPECT_TRUE(Form->mLang[0]->isChecked());
+    EXPECT_EQ(Form->PortSettings, "4800,E,7,2");
+    EXPECT_EQ(Form->Line.BaudIndex, 5);
+    EXPECT_EQ(Form->Line.ParityIndex, 2);
+    EXPECT_EQ(Form->Line.DataBitsIndex, 2);
+    EXPECT_EQ(Form->Line.StopBitsIndex, 2);
+    EXPECT_EQ(Form->Line.FlowIndex, 0);
+    EXPECT_EQ(Form->Combo1->itemText(1).toStdString(), "COM1 (" + Gauge1.DevicePath() + ")");
+    EXPECT_TRUE(Messages.empty());
+}
+
+TEST_F(MainFormTest, ReadingsAreShownAndTypedWithTheirOptions) {
+    Start();
+    SelectCombo(1);
+    ASSERT_TRUE(Form->PortOpen());
+    EXPECT_EQ(Form->windowTitle(), "Vantro (Active On COM1)");
+    Form->TermKeyCombo->setCurrentIndex(1);
+    Form->TermKeyComboClick();
+
+    ASSERT_TRUE(TypedAfter(Gauge1, "-0012.345\r", "-0012.345{ENTER}"));
+    EXPECT_EQ(Shown(), "-0012.345");
+    EXPECT_EQ(Keyboard.WaitedSends, 1);  // the postamble waits until it was processed
+    Keyboard.Typed.clear();
+
+    ASSERT_TRUE(TypedAfter(Gauge1, "+0012.345\r", "{+}0012.345{ENTER}"));
+    EXPECT_EQ(Shown(), "+0012.345");
+    Keyboard.Typed.clear();
+    Form->NumFilter->setChecked(true);
+    ASSERT_TRUE(TypedAfter(Gauge1, "+0012.345\r", "0012.345{ENTER}"));
+    Keyboard.Typed.clear();
+
+    Form->CommaSeperator->setChecked(true);
+    ASSERT_TRUE(TypedAfter(Gauge1, "12.5\r", "12,5{ENTER}"));
+    EXPECT_EQ(Shown(), "12,5");
+    Form->CommaSeperator->setChecked(false);
+    Keyboard.Typed.clear();
+
+    ASSERT_TRUE(TypedAfter(Gauge1, "12.345 mm\r", "12.345{ENTER}"));
+    EXPECT_EQ(Shown(), "12.345");
+    Keyboard.Typed.clear();
+    ASSERT_TRUE(TypedAfter(Gauge1, "\r", "{ENTER}"));
+    Keyboard.Typed.clear();
+
+    Form->TermKeyCombo->setCurrentIndex(0);
+    Form->TermKeyComboClick();
+    ASSERT_TRUE(TypedAfter(Gauge1, "7\r", "7"));
+    EXPECT_EQ(Beeps, 0);
+}
+
+TEST_F(MainFormTest, NoReadingIsLostInABatchOrBetweenBatches) {
+    Start();
+    SelectCombo(1);
+    Form->TermKeyCombo->setCurrentIndex(2);
+    Form->TermKeyComboClick();
+    Form->BeepOnInput->setChecked(true);
+    ASSERT_TRUE(TypedAfter(Gauge1, "1.0\r2.0\r", "1.0{TAB}2.0{TAB}"));
+    EXPECT_EQ(Shown(), "2.0");
+    EXPECT_EQ(Beeps, 2);
+    Keyboard.Typed.clear();
+    // Text after the last CR waits for the rest of its line.
+    Gauge1.Send("3.0\r4.");
+    ASSERT_TRUE(WaitUntil([&] { return Keyboard.Typed == "3.0{TAB}"; }));
+    ASSERT_TRUE(TypedAfter(Gauge1, "5\r", "3.0{TAB}4.5{TAB}"));
+    Keyboard.Typed.clear();
+    // A line that never ends is dropped past the limit; the readings after it are whole.
+    Gauge1.Send(std::string(5000, '9') + "\r6\r");
+    ASSERT_TRUE(WaitUntil([&] { return Keyboard.Typed.ends_with("6{TAB}"); }));
+    EXPECT_LT(Keyboard.Typed.size(), 5000u);
+}
+
+TEST_F(MainFormTest, CompactDisplayFormAndLayout) {
+    Start();
+    SelectCombo(1);
+    Form->MHide->trigger();
+    ASSERT_TRUE(Form->SettingsHidden());
+    EXPECT_TRUE(Form->MHide->isChecked());
+    EXPECT_FALSE(Form->Frame1->isVisibleTo(Form.get()));
+    EXPECT_FALSE(Form->Label6->isVisibleTo(Form.get()));
+    EXPECT_EQ(Form->Display->geometry().topLeft(), QPoint(0, 0));
+    EXPECT_EQ(Form->Display->height(), 100);
+    EXPECT_EQ(Form->Display->font().pointSize(), 60);
+
+    Gauge1.Send("-1.5\r");
+    ASSERT_TRUE(WaitUntil([&] { return Shown() == " -001.5000"; })) << Shown();
+    Gauge1.Send("2\r");
+    ASSERT_TRUE(WaitUntil([&] { return Shown() == "  002.0000"; })) << Shown();
+    Gauge1.Send("\r");
+    ASSERT_TRUE(WaitUntil([&] { return Shown() == "  000.0000"; })) << Shown();
+    EXPECT_EQ(Keyboard.Typed, "-1.52");  // typing is unchanged by the compact display
+
+    Form->MHide->trigger();
+    EXPECT_FALSE(Form->SettingsHidden());
+    EXPECT_TRUE(Form->Display->text().isEmpty());
+    EXPECT_TRUE(Form->Frame1->isVisibleTo(Form.get()));
+    EXPECT_EQ(Form->Display->geometry().topLeft(), QPoint(16, 285));
+    EXPECT_EQ(Form->Display->font().pointSize(), 9);
+}
+
+TEST_F(MainFormTest, LumoAdapterFollowUpIsDiscardedButNothingElse) {
+    Start();
+    SelectCombo(1);
+    Form->LumoRS232->setChecked(true);  // reopens the open port with the new line control
+    EXPECT_TRUE(Form->PortOpen());
+    EXPECT_EQ(Form->Line.FlowIndex, 3);
+
+    ASSERT_TRUE(TypedAfter(Gauge1, "1.0\r", "1.0"));
+    // About 200 ms later the wedge asks once more.
+    EXPECT_EQ(Gauge1.Receive(2, 10s, PumpEvents), "?\r");
+    EXPECT_TRUE(Form->Lumo.RequestPending);
+    // Its answer is dropped, but a reading behind it in the same batch is not.
+    ASSERT_TRUE(TypedAfter(Gauge1, "9.9\r3.0\r", "1.03.0"));
+    EXPECT_EQ(Shown(), "3.0");
+    // That reading was unasked again, so another follow-up goes out.
+    EXPECT_EQ(Gauge1.Receive(2, 10s, PumpEvents), "?\r");
+    ASSERT_TRUE(TypedAfter(Gauge1, "8.8\r4.0\r", "1.03.04.0"));
+
+    // A hot-key request is answered and typed without a follow-up.
+    EXPECT_EQ(Gauge1.Receive(2, 10s, PumpEvents), "?\r");
+    Gauge1.Send("7.7\r");
+    ASSERT_TRUE(WaitUntil([&] { return !Form->Lumo.DiscardNext; }));
+    Form->KbdHook(0);
+    EXPECT_EQ(Gauge1.Receive(2, 10s, PumpEvents), "?\r");
+    ASSERT_TRUE(TypedAfter(Gauge1, "5.0\r", "1.03.04.05.0"));
+    EXPECT_FALSE(Form->Lumo.FollowUpDue);
+}
+
+TEST_F(MainFormTest, HotKeysOnlyWhileThePortIsOpen) {
+    Start();
+    Form->KbdHook(0);
+    EXPECT_TRUE(HotKeys.Registered.empty());
+    SelectCombo(2);
+    ASSERT_TRUE(Form->PortOpen());
+    EXPECT_EQ(HotKeys.Registered, (std::map<int, int>{{0, 120}, {1, 121}, {2, 122}}));
+    Form->KbdHook(0);
+    EXPECT_EQ(Gauge2.Receive(2, 10s, PumpEvents), "?\r");
+    EXPECT_TRUE(Form->Lumo.RequestPending);
+    Form->KbdHook(1);  // break and DTR pulses: a pty has neither, nothing is written
+    Form->KbdHook(2);
+    Form->KbdHook(3);
+    Form->KbdHook(7);
+    EXPECT_EQ(Gauge2.Receive(1, 300ms, PumpEvents), "");
+    HotKeys.OnHotKey(0);  // as the display server reports a press
+    EXPECT_EQ(Gauge2.Receive(2, 10s, PumpEvents), "?\r");
+
+    SelectCombo(0);
+    EXPECT_FALSE(Form->PortOpen());
+    EXPECT_TRUE(HotKeys.Registered.empty());
+    EXPECT_EQ(Form->HotKeyRegistered, (std::array<int, 4>{0, 0, 0, 0}));
+    Form->KbdHook(0);
+    EXPECT_EQ(Gauge2.Receive(1, 300ms, PumpEvents), "");
+}
+
+TEST_F(MainFormTest, PortSelectorsFollowEachOtherAndFailuresAreReported) {
+    Start();
+    Form->Option1[2]->click();
+    EXPECT_EQ(Form->Combo1->currentIndex(), 2);
+    EXPECT_EQ(Form->windowTitle(), "Vantro (Active On COM2)");
+    SelectCombo(1);
+    EXPECT_TRUE(Form->Option1[1]->isChecked());
+    EXPECT_FALSE(Form->Option1[2]->isChecked());
+    SelectCombo(9);  // beyond the option buttons: none of them is marked
+    for (QRadioButton* option : Form->Option1) EXPECT_FALSE(option->isChecked());
+    ASSERT_EQ(Messages.size(), 1u);  // nothing mapped to COM9
+    EXPECT_TRUE(Messages[0].starts_with("Error: ")) << Messages[0];
+    EXPECT_FALSE(Form->PortOpen());
+    EXPECT_EQ(Form->windowTitle(), "Vantro (Inactive)");  // as the closing of COM1 left it
+    EXPECT_FALSE(Form->Timer1.isActive());
+
+    Form->Option1[3]->click();
+    ASSERT_EQ(Messages.size(), 2u);
+    EXPECT_NE(Messages[1].find("/dev/no-such-serial-device"), std::string::npos);
+    Form->Option1[2]->click();
+    EXPECT_TRUE(Form->PortOpen());
+    Exit();
+    EXPECT_EQ(ReadSetting("ComPort"), 2);  // the port in use
+}
+
+TEST_F(MainFormTest, SettingsRoundTripAndLogOnEntry) {
+    Start();
+    SelectCombo(2);
+    Form->LumoRS232->setChecked(true);
+    Form->CommaSeperator->setChecked(true);
+    Form->BeepOnInput->setChecked(true);
+    Form->NumFilter->setChecked(true);
+    Form->LoadWithWindows->setChecked(true);
+    Form->TermKeyCombo->setCurrentIndex(6);
+    Form->TermKeyComboClick();
+    Form->mLang[4]->trigger();
+    Form->MHide->trigger();
+    Exit();
+    const QString entry = Home.path() + "/autostart/Vantro.desktop";
+    EXPECT_TRUE(QFile::exists(entry));
+    EXPECT_FALSE(Gauge2.DevicePath().empty());
+
+    Start();
+    EXPECT_TRUE(Form->PortOpen());  // opened during start-up, before the window shows
+    EXPECT_FALSE(Form->isVisible());
+    EXPECT_EQ(Form->Combo1->currentIndex(), 2);
+    EXPECT_TRUE(Form->Option1[2]->isChecked());
+    EXPECT_TRUE(Form->LumoRS232->isChecked());
+    EXPECT_EQ(Form->Line.FlowIndex, 3);
+    EXPECT_TRUE(Form->CommaSeperator->isChecked());
+    EXPECT_TRUE(Form->BeepOnInput->isChecked());
+    EXPECT_TRUE(Form->NumFilter->isChecked());
+    EXPECT_TRUE(Form->LoadWithWindows->isChecked());
+    EXPECT_EQ(Form->PostambleKeys, "{UP}");
+    EXPECT_TRUE(Form->mLang[4]->isChecked());
+    EXPECT_EQ(Form->HelpFile, "VNItal.hlp");
+    EXPECT_TRUE(Form->SettingsHidden());
+    EXPECT_EQ(Form->Display->height(), 100);
+    // The caption comes from the port opening, which always speaks English.
+    EXPECT_EQ(Form->windowTitle(), "Vantro (Active On COM2)");
+
+    Form->LoadWithWindows->setChecked(false);
+    Exit();
+    EXPECT_FALSE(QFile::exists(entry));
+}
+
+TEST_F(MainFormTest, UnreadableStoredValuesFallBackToDefaults) {
+    {
+        QSettings raw("Vantro", "Vantro");
+        raw.setValue("Settings/Language", "9");
+        raw.setValue("Settings/Postamble", "44");
+        raw.setValue("Settings/ComPort", "-3");
+        raw.setValue("Settings/Beep", "x");
+    }
+    Start();
+    EXPECT_TRUE(Form->mLang[0]->isChecked());
+    EXPECT_EQ(Form->PostambleKeys, "");
+    EXPECT_FALSE(Form->PortOpen());
+    EXPECT_FALSE(Form->BeepOnInput->isChecked());
+}
+
+TEST_F(MainFormTest, PortSetupBuildsTheLineParameters) {
+    Start();
+    QTimer::singleShot(0, [this] {
+        auto* dialog = Form->findChild<TPortSetup*>();
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), "Vantro Serial Port Settings");
+        EXPECT_EQ(dialog->BaudCombo->currentText(), "4800");
+        EXPECT_EQ(dialog->ParityCombo->currentText(), "Even");
+        dialog->BaudCombo->setCurrentIndex(6);
+        dialog->ParityCombo->setCurrentIndex(0);
+        dialog->DataBitsCombo->setCurrentIndex(3);
+        dialog->StopBitsCombo->setCurrentIndex(2);
+        dialog->FlowCtrlCombo->setCurrentIndex(1);
+        dialog->OK_Button->click();
+    });
+    Form->MSettingsClick();
+    EXPECT_EQ(Form->PortSettings, "9600,N,8,2,X");
+    EXPECT_EQ(Form->Line.FlowIndex, 1);
+
+    QTimer::singleShot(0, [this] {
+        auto* dialog = Form->findChild<TPortSetup*>();
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->FlowCtrlCombo->currentIndex(), 1);
+        dialog->BaudCombo->setCurrentIndex(0);
+        dialog->Cancel_Button->click();
+    });
+    Form->MSettingsClick();
+    EXPECT_EQ(Form->PortSettings, "9600,N,8,2,X");
+
+    // The new parameters are used at the next opening; a new start forgets them.
+    SelectCombo(1);
+    EXPECT_TRUE(Form->PortOpen());
+    Exit();
+    Start();
+    EXPECT_EQ(Form->PortSettings, "4800,E,7,2");
+}
+
+TEST_F(MainFormTest, LanguageSwitchRewritesTheCaptions) {
+    Start();
+    Form->mLang[1]->trigger();
+    EXPECT_EQ(Text("FilePullDown"), "&Datei");
+    EXPECT_EQ(Text("HelpAbout"), "&Aufgabe");
+    EXPECT_EQ(Text("Label7"), "Schnittstelle:");
+    EXPECT_EQ(Text("NumFilter"), "Filtern Sie nicht numerische Zeichen heraus");
+    EXPECT_EQ(Form->HelpFile, "VNGerman.hlp");
+
+    Form->mLang[3]->trigger();  // Spanish: only the help file and the check mark
+    EXPECT_EQ(Text("FilePullDown"), "&Datei");
+    EXPECT_EQ(Form->HelpFile, "VNSpan.hlp");
+    EXPECT_TRUE(Form->mLang[3]->isChecked());
+    EXPECT_FALSE(Form->mLang[1]->isChecked());
+    EXPECT_EQ(Text("mLang(3)"), "&Spanish");
+
+    Form->mLang[2]->trigger();
+    EXPECT_EQ(Text("Label6"),
+              "Pas 3: Si les données sont correctes, ouvrir une nouvelle application sans quitter "
+              "Vantro. Lorsque vous transmettrez des données depuis votre instrument, celles-ci "
+              "seront envoyées dans votre application comme si vous les aviez entré au clavier.");
+    EXPECT_EQ(Text("Frame2"), "Préférences:");
+    EXPECT_EQ(Form->windowTitle(), "Vantro (Inactive)");
+
+    SelectCombo(2);
+    Form->mLang[4]->trigger();
+    EXPECT_EQ(Form->windowTitle(), "Vantro (Porta attiva COM2)");
+    EXPECT_TRUE(
+        Text("Label6").endsWith("sarà inviatonella casella attiva dell'applicazione in uso "
+                                "come se provenisse da tastiera. "));
+    Form->TogglePort();
+    Form->TogglePort();
+    EXPECT_EQ(Form->windowTitle(), "Vantro (Active On COM2)");
+    Form->mLang[1]->trigger();
+    EXPECT_EQ(Form->windowTitle(), "Vantro (Serielle Eingang COM2)");
+    Form->mLang[0]->trigger();
+    EXPECT_EQ(Text("Label7"), "Port:");
+    EXPECT_EQ(Text("FileExit"), "E&xit");
+}
+
+TEST_F(MainFormTest, SpanishAtFirstStartKeepsTheDesignedCaptions) {
+    {
+        QSettings raw("Vantro", "Vantro");
+        raw.setValue("Settings/Language", "3");
+    }
+    Start();
+    EXPECT_EQ(Text("Label7"), "COM Port:");
+    EXPECT_EQ(Text("Frame1"), "Port:");
+    EXPECT_EQ(Form->HelpFile, "VNSpan.hlp");
+}
+
+TEST_F(MainFormTest, HelpIndexFollowsTheLanguageAndTheFilesShip) {
+    Start();
+    Form->HelpIndex->trigger();
+    Form->mLang[2]->trigger();
+    Form->HelpIndexClick();
+    EXPECT_EQ(HelpOpened, (std::vector<std::string>{"Vantro.hlp", "VNFrench.hlp"}));
+    EXPECT_EQ(Form->HelpIndex->shortcut(), QKeySequence(Qt::Key_F1));
+
+    qputenv("VANTRO_HELP_DIR", VANTRO_HELP_SOURCE_DIR);
+    for (const char* file :
+         {"Vantro.Hlp", "VNGerman.hlp", "VNFrench.hlp", "VNSpan.hlp", "VNItal.hlp"}) {
+        EXPECT_FALSE(FindHelpFile(file).empty()) << file;
+        THelpWindow window(nullptr);
+        window.ShowIndex(file);
+        const QString text = window.Browser()->toPlainText();
+        EXPECT_TRUE(text.contains("F9")) << file;
+        EXPECT_TRUE(text.contains("F11")) << file;
+    }
+    THelpWindow missing(nullptr);
+    missing.ShowIndex("Nowhere.hlp");
+    EXPECT_TRUE(missing.Browser()->toPlainText().contains("Nowhere.hlp"));
+
+    TAboutBox about(false);
+    EXPECT_EQ(about.windowTitle(), "About Vantro");
+    EXPECT_EQ(about.Label1->text(), "Vantro For Sylvac Measuring Tools");
+    ASSERT_NE(about.OkButton, nullptr);
+    TAboutBox splash(true);
+    EXPECT_EQ(splash.OkButton, nullptr);
+    EXPECT_EQ(splash.height(), 330);
+}
