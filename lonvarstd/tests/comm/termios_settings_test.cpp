@@ -98,12 +98,5 @@ TEST(LineSettingsRecord, SettingsWithoutTermiosFormAreRefusedTheRestWritten) {
     EXPECT_EQ(tio.c_cflag & (CSIZE | CSTOPB), static_cast<tcflag_t>(CS5 | CSTOPB));
 }
 
-TEST(LineSettingsRecord, EveryTableRateButOneHasAConstant) {
-    const int rates[] = {110, 300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
-    for (int rate : rates) EXPECT_NE(speedConstant(rate), static_cast<speed_t>(B0)) << rate;
-    EXPECT_EQ(speedConstant(14400), static_cast<speed_t>(B0));
-    EXPECT_EQ(speedConstant(0), static_cast<speed_t>(B0));
-}
-
 }  // namespace
 }  // namespace tavrix::serial
