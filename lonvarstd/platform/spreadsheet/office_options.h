@@ -8,6 +8,7 @@
 //   TAVRIX_OFFICE_HEADLESS     "1": start without a window even when a display is there
 //   TAVRIX_OFFICE_PROGRAM_DIR  the office's program folder
 //   TAVRIX_SOFFICE             the office start program
+//   TAVRIX_OFFICE_LOG          file that receives a started office's own output
 
 #include <string>
 

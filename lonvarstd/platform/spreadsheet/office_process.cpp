@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -36,6 +37,8 @@ pid_t LaunchOffice(const OfficeOptions& options) {
         args.push_back("-env:UserInstallation=" + FileUrlOf(profile));
     }
     // Everything the children use is made before fork: only async-signal-safe calls after it.
+    // TAVRIX_OFFICE_LOG names a file for the office's own output, to see why a start failed.
+    const char* logPath = std::getenv("TAVRIX_OFFICE_LOG");
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -55,10 +58,11 @@ pid_t LaunchOffice(const OfficeOptions& options) {
         if (office == 0) {
             setsid();
             const int null = open("/dev/null", O_RDWR);
-            if (null >= 0) {
-                dup2(null, 0);
-                dup2(null, 1);
-                dup2(null, 2);
+            const int log = logPath ? open(logPath, O_WRONLY | O_CREAT | O_APPEND, 0644) : null;
+            if (null >= 0) dup2(null, 0);
+            if (log >= 0) {
+                dup2(log, 1);
+                dup2(log, 2);
             }
             closefrom(3);
             execv(argv[0], argv.data());

@@ -29,8 +29,17 @@ Attachment UnoOffice::AttachOrStart() {
     using Clock = std::chrono::steady_clock;
     const auto until = Clock::now() + std::chrono::milliseconds(options_.startTimeoutMs);
     for (;;) {
-        result.app = Attach();
-        if (result.app) return result;
+        // An office that is still starting may take the connection and drop it again; only a
+        // first call that goes through counts.
+        try {
+            result.app = Attach();
+            if (result.app) {
+                result.app->GetWorkbooks().count();
+                return result;
+            }
+        } catch (const AutomationError&) {
+            result.app.reset();
+        }
         // An office that ends at once may have handed over to one already running on the same
         // profile; one more look tells.
         if (!ProcessAlive(pid)) {
