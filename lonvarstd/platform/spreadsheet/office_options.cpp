@@ -46,6 +46,16 @@ std::string DefaultPipeName() {
     return "tavrix_office" + std::to_string(getuid());
 }
 
+bool OfficeCanShowWindows(const std::string& programDir) {
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(programDir, ec)) {
+        const std::string name = entry.path().filename().string();
+        // The headless plug-in is built into the office; any plug-in library is a window system.
+        if (name.rfind("libvclplug_", 0) == 0 && name.find("svp") == std::string::npos) return true;
+    }
+    return false;
+}
+
 OfficeOptions OfficeOptions::FromEnvironment() {
     OfficeOptions o;
     o.pipeName = EnvOr("TAVRIX_OFFICE_PIPE", DefaultPipeName());
@@ -53,7 +63,8 @@ OfficeOptions OfficeOptions::FromEnvironment() {
     o.sofficePath = EnvOr("TAVRIX_SOFFICE", o.programDir + "/soffice");
     o.profileDir = EnvOr("TAVRIX_OFFICE_PROFILE", "");
     o.locale = EnvOr("TAVRIX_OFFICE_LOCALE", "");
-    o.headless = EnvOr("DISPLAY", "").empty() || EnvOr("TAVRIX_OFFICE_HEADLESS", "0") == "1";
+    o.headless = EnvOr("DISPLAY", "").empty() || EnvOr("TAVRIX_OFFICE_HEADLESS", "0") == "1" ||
+                 !OfficeCanShowWindows(o.programDir);
     return o;
 }
 

@@ -20,13 +20,18 @@ struct OfficeOptions {
     std::string sofficePath;
     std::string profileDir;  // empty: the user's own profile
     std::string locale;      // BCP 47 tag; only applied to a profile of our own
-    bool headless = false;   // no window; the default when there is no display
+    // No window: when there is no display, or the office has no window system to show one.
+    bool headless = false;
     int startTimeoutMs = 120000;
 
     static OfficeOptions FromEnvironment();
 };
 
 std::string DefaultPipeName();
+
+// Whether the office in programDir brings a window system plug-in. One without can still run,
+// but only headless: asked to show a window it fails.
+bool OfficeCanShowWindows(const std::string& programDir);
 
 // Gives a new profile folder the settings a program-driven office needs: the chosen locale
 // (which decides how typed numbers are read) and no first-start dialogs. A profile that already

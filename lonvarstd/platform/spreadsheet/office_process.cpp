@@ -31,6 +31,8 @@ pid_t LaunchOffice(const OfficeOptions& options) {
         "--nodefault",
         "--nolockcheck"};
     args.push_back(options.headless ? "--headless" : "--invisible");
+    // Lets a later attach learn that this office has no windows to show.
+    if (options.headless) args.push_back("-env:" + std::string(kHeadlessMark) + "=1");
     if (!options.profileDir.empty()) {
         const std::string profile = std::filesystem::absolute(options.profileDir).string();
         PrepareProfile(profile, options.locale);

@@ -9,6 +9,9 @@
 
 namespace tavrix::spreadsheet {
 
+// Bootstrap variable set in an office started headless.
+inline constexpr const char* kHeadlessMark = "TavrixOfficeHeadless";
+
 // Starts the office listening on options.pipeName, detached into a session of its own, and
 // returns its process id (also its process group). Throws AutomationError if it cannot be run.
 pid_t LaunchOffice(const OfficeOptions& options);

@@ -14,7 +14,8 @@ UnoOffice::UnoOffice(OfficeOptions options) : options_(std::move(options)) {}
 std::unique_ptr<Application> UnoOffice::Attach() {
     auto session = uno::Connect(options_.programDir, options_.pipeName);
     if (!session) return nullptr;
-    return uno::MakeApplication(std::move(session), options_.headless);
+    const bool headless = options_.headless || uno::StartedHeadless(*session);
+    return uno::MakeApplication(std::move(session), headless);
 }
 
 Attachment UnoOffice::AttachOrStart() {

@@ -4,6 +4,7 @@
 #include <com/sun/star/connection/Connector.hpp>
 #include <com/sun/star/connection/NoConnectException.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/util/theMacroExpander.hpp>
 #include <cppuhelper/bootstrap.hxx>
 #include <rtl/bootstrap.hxx>
 
@@ -11,6 +12,7 @@
 #include <mutex>
 
 #include "platform/spreadsheet/office_options.h"
+#include "platform/spreadsheet/office_process.h"
 
 namespace tavrix::spreadsheet::uno {
 
@@ -59,6 +61,13 @@ Session::~Session() {
     } catch (const css::uno::Exception&) {
         // The office went away first; nothing left to end.
     }
+}
+
+bool StartedHeadless(const Session& session) {
+    return Guarded("asking the office", [&] {
+        const OUString mark = "${" + OUString::createFromAscii(kHeadlessMark) + "}";
+        return css::util::theMacroExpander::get(session.RemoteContext())->expandMacros(mark) == "1";
+    });
 }
 
 std::shared_ptr<Session> Connect(const std::string& programDir, const std::string& pipeName) {

@@ -40,6 +40,9 @@ private:
     Ref<css::uno::XComponentContext> remote_;
 };
 
+// True when the office was started headless by this program (it then cannot show windows).
+bool StartedHeadless(const Session& session);
+
 // Connects to the office listening on the pipe; nullptr when nothing listens there.
 std::shared_ptr<Session> Connect(const std::string& programDir, const std::string& pipeName);
 

@@ -37,6 +37,27 @@ TEST(UnoOffice, StartsAnOfficeWhenNoneListensAndAttachesLater) {
     EXPECT_EQ(uno.Attach(), nullptr);
 }
 
+// A program on a display attaching to an office that was started without one must not ask it
+// for windows: such an office fails when asked.
+TEST(UnoOffice, AnOfficeStartedHeadlessIsNeverAskedToShowWindows) {
+    TestOffice office;
+    office.Start();
+    const std::string ots = office.Dir() + "/Vorlage.ots";
+    office.WriteSpreadsheet(ots, {{"Tabelle1", {}}});
+    auto onDisplay = office.Options();
+    onDisplay.headless = false;
+    auto app = UnoOffice(onDisplay).Attach();
+    ASSERT_TRUE(app);
+
+    auto book = app->GetWorkbooks().open(ots);
+    app->SetVisible(true);
+    EXPECT_TRUE(app->Visible());
+    book->Activate();
+    book->GetSheets().Item(1)->Cells(3, 2)->Activate();
+    EXPECT_EQ(app->GetWorkbooks().count(), 1);
+    EXPECT_TRUE(ProcessAlive(office.Pid()));
+}
+
 TEST(UnoOffice, StartFailsClearlyWithoutAnOfficeProgram) {
     TestOffice office;
     auto options = office.Options();
