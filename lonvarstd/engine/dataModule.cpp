@@ -6,6 +6,7 @@
 
 #include "support/num_text.h"
 #include "support/prog_paths.h"
+#include "support/tick_count.h"
 
 TD* D = nullptr;
 
@@ -34,10 +35,15 @@ TD::TD() : CommSrchPorts(nullptr), PortLister(&tavrix::serial::listPorts) {
 TD::~TD() {
     // Normally ResetDevices has run; never leave a port or cable open behind us.
     if (!Devices.empty()) CloseDevices(true);
+    JoinAllWorkers();
     // Descriptions go last to first; records should already be gone (ResetDevices).
     while (!UsbDescrs.empty()) UsbDescrs.pop_back();
     while (!Rs232Descrs.empty()) Rs232Descrs.pop_back();
     if (D == this) D = nullptr;
+}
+
+std::int64_t TD::Now() const {
+    return TickSource ? TickSource() : TickCountMs();
 }
 
 void TD::PostMsg(std::uint32_t msg, std::int64_t wParam, std::int64_t lParam) const {
@@ -62,6 +68,7 @@ void TD::ResetDevices() {
         // handing the devices a stale or empty file.
         std::fprintf(stderr, "Device settings not kept across the search: %s\n", e.what());
     }
+    JoinAllWorkers();
     FreeFtDevices(FtDevices);
     FtDevices.clear();  // cables put in by other means than ListFtDevices go too
     while (!Rs232Devices.empty()) Rs232Devices.pop_back();

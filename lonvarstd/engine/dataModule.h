@@ -4,6 +4,7 @@
 // search. The program makes one instance, D.
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -16,6 +17,7 @@
 #include "engine/deviceListModel.h"
 #include "engine/engineMessages.h"
 #include "engine/rs232Device.h"
+#include "engine/timerThread.h"
 #include "platform/serial/serial_device.h"
 #include "transport/comm/Comm.h"
 #include "transport/d2xx/D2XX.h"
@@ -94,17 +96,62 @@ public:
     void OpenDevices(bool startThreads);
     void CloseDevices(bool stopThreads);
 
-    // --- workers (requests and reception build on these) ---
+    // --- clock: milliseconds of the monotonic tick count unless a test sets its own
+    // source (before the workers start; they read it on every tick) ---
+    std::function<std::int64_t()> TickSource;
+    std::int64_t Now() const;
+
+    // --- workers ---
     void StartThreads();
+    // Asks every worker to end and waits until all have, at most 2000 ms.
     void StopThreads();
+    void StartThread(int index);
+    void StopThread(int index);
+    // A worker's end event; runs on the main thread.
     void ThreadTerminated();
+    // Called while StopThreads/StopThread wait, so that the windows keep handling
+    // their messages; may stay empty.
+    std::function<void()> ProcessPendingMessages;
+
+    // --- requests (main thread) ---
+    // F1..F12 (112..123): every instrument requested by that key gets a request.
+    bool KeyRequest(std::uint16_t keyCode);
+    static std::uint16_t KeyNameToCode(const std::string& name);
+    static bool IsRequestKey(std::uint16_t keyCode);
+    void RequestAll();
+    void RequestOne(int index);
+    // The timer button: down requests at once and then every AnforderTicksTimer ms.
+    void TimerButtonDown(int index);
+    void TimerButtonUp(int index);
+
+    // --- values (main thread) ---
+    void EvaluateValue(int index);
+    bool OutputValue(int index);
+    bool WriteTxtFile(int index);
+    bool XlsWriteValue(int index);
+    // Message 1024 for the device at `index`: evaluate the oldest queued answer,
+    // show it (OnShowValue), drop it from the queue, write it to its target.
+    // False when the queue was empty.
+    bool HandleValueMessage(int index);
+    std::function<void(int index)> OnShowValue;
 
 private:
+    tDevice* DeviceAt(int index) const;
+    // Waits (processing messages) until `done` holds or 2000 ms have passed,
+    // reaping the workers that have ended meanwhile.
+    void WaitForWorkers(const std::function<bool()>& done);
+    void ReapEndedWorkers();
+    // Before records are freed: a worker that outlived the wait of StopThreads
+    // must not poll a freed record, so this one waits for good.
+    void JoinAllWorkers();
+
     void TakeRs232Port(tDeviceListModel& listView, const std::string& portName, int listIdx,
                        int port);
     void SearchUsbCables(tDeviceListModel& listView);
 
     std::atomic<tavrix::MessageSink*> messageSink_{nullptr};
+    // Every worker not yet reaped, running or asked to end.
+    std::vector<std::unique_ptr<tTimerThread>> threads_;
 };
 
 // The program's one data module, set while it exists.

@@ -4,7 +4,7 @@
 #include "support/tick_count.h"
 
 tDevice::tDevice(TD& owner, std::uint8_t connection, void* portObject, int itemIdx, int devIdx)
-    : CreatedTick(static_cast<std::int64_t>(TickCountMs())),
+    : CreatedTick(owner.Now()),
       Connection(connection),
       DevIdx(devIdx),
       ItemIdx(itemIdx),

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/deviceDescr.h"
+#include "engine/lockedText.h"
 
 class TD;
 class tFT_Device;
@@ -30,13 +31,17 @@ public:
     tDevice& operator=(const tDevice&) = delete;
     ~tDevice();
 
-    // --- worker state (filled in by the request and reception code) ---
+    // Received text without a terminator is dropped past this length (a line of a
+    // gauge is a few dozen characters).
+    static constexpr std::size_t kMaxRxBufLen = 4096;
+
+    // --- worker state: written by the worker, read by the windows ---
     tTimerThread* Thread = nullptr;  // not owned
     std::atomic<bool> Starting{true};
     std::int64_t CreatedTick = 0;
-    std::int32_t FtStatus = 0;
-    std::uint8_t State = 0;
-    std::int64_t ReqTick = -1;
+    std::atomic<std::int32_t> FtStatus{0};
+    std::atomic<std::uint8_t> State{0};  // 0 idle, 1 sent, 2 second sent, 3 first sent again
+    std::int64_t ReqTick = -1;           // below 1: no request in force
     std::string LastMsg;
     std::int32_t AnswerCount = 0;
     std::string RxBuf;
@@ -59,7 +64,7 @@ public:
     std::string MwText;
     double MwValue = 0.0;
     std::int32_t LastFtStatus = -1;
-    std::string FtStatusText;
+    tavrix::LockedText FtStatusText;  // set by the worker and by the value output
     std::int64_t LedTick = -1;
     std::atomic<std::int64_t> NextTimerTick{0};
     std::atomic<bool> TimerRunning{false};
@@ -103,6 +108,25 @@ public:
     // --- connection ---
     bool Open();
     void Close();
+
+    // --- the worker's tick and its steps (worker thread) ---
+    void Poll();
+    void SendRequest();
+    void SendRequest2();
+    // Reads what arrived; false when the port or cable failed.
+    bool ReadInput(std::string& text);
+    bool ReadSwitch(std::uint8_t& pins);
+    void SplitAnswers();
+    void TakeAnswer();
+    bool CheckAnswer(const std::string& answer) const;
+    // The worker's rest between ticks: a cable with characters to read is waited
+    // on for at most 1 ms; false when the worker should simply sleep.
+    bool WaitForInput();
+
+    // --- value (main thread) ---
+    void ExtractValue();
+    // The last text-file write failed; the next good one reports the recovery.
+    bool TxtFileFailed = false;
 
     TD& Owner() const { return owner_; }
 

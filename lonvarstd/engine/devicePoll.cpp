@@ -1,0 +1,258 @@
+// The worker's tick: when to request a reading, how to request it, and how the
+// received characters become queued answers. Runs on the device's worker only.
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "engine/dataModule.h"
+#include "support/prog_paths.h"
+
+namespace {
+
+// What a device answers in test mode, so the whole chain runs without an instrument.
+constexpr const char* kTestAnswer = "+0000.0000\r\n+0001.1111 mm\r\n";
+// Terminator positions past this are not looked at (a gauge line is far shorter).
+constexpr std::size_t kMaxTerminatorPos = 9998;
+// Characters taken from a COM port in one tick, so a chattering line cannot hold the tick.
+constexpr int kMaxCharsPerTick = 4096;
+
+void PauseMs(std::int32_t ms) {
+    if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+}  // namespace
+
+void tDevice::Poll() {
+    if (!Opened || Descr == nullptr) return;
+    const tDeviceDescr& descr = *Descr;
+    const std::int64_t now = owner_.Now();
+
+    // 1. Quiet period after the record was made.
+    if (Starting && now > CreatedTick + 2000) Starting = false;
+
+    // 2. Starting a request.
+    if (State == 0) {
+        if (ExtRequest.exchange(false)) {
+            State = 1;
+        } else if (AnforderType == AnforderTimer && TimerRunning && NextTimerTick <= now) {
+            // Grows by whole periods: no drift, and missed periods follow one by one.
+            State = 1;
+            NextTimerTick += AnforderTicksTimer;
+        }
+        if (State == 1) {
+            if (descr.ReqKind != ReqKindNone) {
+                SendRequest();
+                ReqTick = owner_.Now();
+                AnswerCount = 0;
+            } else {
+                State = 0;  // cannot be asked, a switch cable for one
+            }
+        }
+    }
+
+    // 3. Countdown of the timer requests, once a second.
+    if (AnforderType == AnforderTimer && TimerRunning && now / 1000 != LastSecond) {
+        LastSecond = now / 1000;
+        owner_.PostMsg(MsgTimerTick, 0, DevIdx);
+    }
+
+    // 4. Reception.
+    if (descr.RxMode == RxModeSwitch) {
+        ReqTick = -1;
+        std::uint8_t pins = 0;
+        if (ReadSwitch(pins)) {
+            const std::uint8_t mask = static_cast<std::uint8_t>(1u << (descr.StatusBit & 7));
+            const bool set = (pins & mask) != 0;
+            const std::string text = (set != descr.StatusInvert) ? "OFF" : "ON ";
+            if (text != LastMsg) {
+                LastMsg = text;
+                if (!Starting) {
+                    AppendValue(LastMsg);
+                    owner_.PostMsg(MsgValueQueued, 0, DevIdx);
+                }
+                // The first state seen is where the switch stood, not a switching.
+                if (++AnswerCount >= 2) {
+                    owner_.PostMsg(MsgDeviceState, 1, DevIdx);
+                    LedTick = now;
+                }
+            }
+        }
+        RxBuf.clear();
+    } else {
+        std::string text;
+        if (!ReadInput(text)) {
+            Opened = false;  // polled no more until it is opened again
+            RxBuf.clear();
+        } else {
+            RxBuf += text;
+            if (!descr.Eot[0].empty()) {
+                SplitAnswers();
+                // A line that never ends is dropped, and reception goes on.
+                if (RxBuf.size() > kMaxRxBufLen) RxBuf.clear();
+            } else {
+                // Without a terminator every read is an answer; nothing read is none.
+                if (!RxBuf.empty() && RxBuf != LastMsg) {
+                    LastMsg = RxBuf;
+                    TakeAnswer();
+                }
+                RxBuf.clear();
+            }
+        }
+    }
+
+    // 5. Time-outs.
+    if (ReqTick < 1) {
+        State = 0;
+    } else if (now > ReqTick + descr.AnswerTimeout) {
+        if (State == 1 && !descr.ReqText2.empty()) {
+            State = 2;
+            SendRequest2();
+            ReqTick = owner_.Now();
+            AnswerCount = 0;
+        } else if (State >= 1 && State <= 3) {
+            ReqTick = -1;
+            State = 0;
+            owner_.PostMsg(MsgDeviceState, 3, DevIdx);
+        }
+    }
+
+    // 6. The answer light goes back a second after an answer.
+    if (LedTick > 0 && now > LedTick + 1000) {
+        LedTick = -1;
+        owner_.PostMsg(MsgDeviceState, 2, DevIdx);
+    }
+
+    // 7. Status of the USB cable.
+    if (Connection == ConnectionUsb && Ft != nullptr) {
+        FtStatus = Ft->Status;
+        if (FtStatus != LastFtStatus) {
+            FtStatusText = Ft->ErrorText;
+            owner_.PostMsg(MsgDeviceError, FtStatus, DevIdx);
+            LastFtStatus = FtStatus;
+        }
+    }
+}
+
+void tDevice::SendRequest() {
+    const tDeviceDescr& descr = *Descr;
+    if (descr.ReqKind == ReqKindNone) return;
+    owner_.PostMsg(MsgDeviceState, 0, DevIdx);
+    const bool usb = Connection == ConnectionUsb && Ft != nullptr;
+    const bool rs232 = Connection == ConnectionRs232 && Rs232 != nullptr;
+
+    if (descr.ReqKind == ReqKindText) {
+        if (usb) Ft->WriteText(descr.ReqText);
+        if (rs232) Rs232->Comm->WriteText(descr.ReqText);
+        return;
+    }
+    const bool dtr = descr.ReqKind == ReqKindPulseDtr;
+    if (descr.ReqKind != ReqKindPulseDtr && descr.ReqKind != ReqKindPulseRts) return;
+    auto setLine = [&](bool on) {
+        if (usb) {
+            if (dtr) {
+                on ? Ft->SetDtr() : Ft->ClrDtr();
+            } else {
+                on ? Ft->SetRts() : Ft->ClrRts();
+            }
+        }
+        if (rs232) {
+            if (dtr) {
+                Rs232->Comm->SetDTR(on);
+            } else {
+                Rs232->Comm->SetRTS(on);
+            }
+        }
+    };
+    setLine(descr.PulseHigh);
+    PauseMs(descr.PulseMs);
+    setLine(!descr.PulseHigh);
+}
+
+void tDevice::SendRequest2() {
+    const std::string& text = Descr->ReqText2;
+    if (text.empty()) return;
+    owner_.PostMsg(MsgDeviceState, 4, DevIdx);
+    if (Connection == ConnectionUsb && Ft != nullptr) Ft->WriteText(text);
+    if (Connection == ConnectionRs232 && Rs232 != nullptr) Rs232->Comm->WriteText(text);
+}
+
+bool tDevice::ReadInput(std::string& text) {
+    text.clear();
+    if (Descr->RxMode != RxModeChars) return true;
+    if (Connection == ConnectionRs232 && Rs232 != nullptr) {
+        char ch = 0;
+        for (int n = 0; n < kMaxCharsPerTick && Rs232->Comm->ReadChar(ch); ++n) text += ch;
+    } else if (Connection == ConnectionUsb && Ft != nullptr) {
+        if (Ft->GetQueueStatus() != FT_OK) return false;
+        if (Ft->RxBytes != 0) Ft->Read(Ft->InBufSize - 1, text);
+    }
+    if (SwitchD && (State == 1 || State == 3)) text = kTestAnswer;
+    return true;
+}
+
+bool tDevice::ReadSwitch(std::uint8_t& pins) {
+    if (Connection != ConnectionUsb || Ft == nullptr) return false;
+    Ft->GetBitMode(pins);
+    return Ft->Status == 0;
+}
+
+void tDevice::SplitAnswers() {
+    const auto& eots = Descr->Eot;
+    while (!RxBuf.empty()) {
+        std::size_t best = std::string::npos;
+        std::size_t bestLen = 0;
+        for (const std::string& eot : eots) {
+            if (eot.empty()) break;
+            const std::size_t pos = RxBuf.find(eot);
+            // Equal positions: the terminator listed first wins.
+            if (pos != std::string::npos && pos < kMaxTerminatorPos && pos < best) {
+                best = pos;
+                bestLen = eot.size();
+            }
+        }
+        if (best == std::string::npos) return;
+        LastMsg = RxBuf.substr(0, best);
+        RxBuf.erase(0, best + bestLen);
+        TakeAnswer();
+    }
+}
+
+void tDevice::TakeAnswer() {
+    if (State == 2) {
+        const std::string& marker = Descr->Answer2Text;
+        if (marker.empty() || LastMsg.find(marker) == std::string::npos) return;
+        State = 3;
+        ReqTick = -1;
+        if (Descr->ReqKind != ReqKindNone) {
+            SendRequest();
+            ReqTick = owner_.Now();
+            AnswerCount = 0;
+        } else {
+            State = 0;
+        }
+        return;
+    }
+    ReqTick = -1;
+    if (Starting || !CheckAnswer(LastMsg)) return;
+    AppendValue(LastMsg);
+    owner_.PostMsg(MsgValueQueued, 0, DevIdx);
+    owner_.PostMsg(MsgDeviceState, 1, DevIdx);
+    LedTick = owner_.Now();
+}
+
+bool tDevice::CheckAnswer(const std::string& answer) const {
+    const std::int32_t pos = Descr->IdPos;
+    const std::string& id = Descr->IdText;
+    if (pos <= 0 || id.empty()) return true;
+    const std::size_t start = static_cast<std::size_t>(pos);
+    if (answer.size() < start + id.size()) return false;
+    return answer.compare(start - 1, id.size(), id) == 0;
+}
+
+bool tDevice::WaitForInput() {
+    if (!Opened || Connection != ConnectionUsb || Ft == nullptr || Descr == nullptr ||
+        Descr->RxMode != RxModeChars) {
+        return false;
+    }
+    return Ft->WaitForData(1) == FT_OK;
+}

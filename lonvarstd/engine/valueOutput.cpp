@@ -1,0 +1,72 @@
+// From the queue to the target, on the main thread: evaluate the oldest answer,
+// show it, drop it, write it to the spreadsheet or the text file.
+#include <cstdio>
+
+#include "engine/dataModule.h"
+
+void TD::EvaluateValue(int index) {
+    tDevice* dev = DeviceAt(index);
+    if (dev == nullptr) return;
+    if (dev->IsSwitch()) {
+        dev->MwText = dev->GetFirstValue();
+        if (dev->MwText != "ON ") return;
+        dev->SchalterCycleIdx =
+            dev->SchalterCycleIdx < dev->SchalterCycleCount ? dev->SchalterCycleIdx + 1 : 1;
+        const std::string switchId = dev->GetId();
+        for (auto& other : Devices) {
+            if (!other->IsInstrument() || other->AnforderType != AnforderSwitch ||
+                other->AnforderSerNrTVI != switchId) {
+                continue;
+            }
+            if (!other->AnforderCycle || other->AnforderCycleIdx == dev->SchalterCycleIdx) {
+                other->ExtRequest = true;
+            }
+        }
+    } else if (dev->IsInstrument()) {
+        dev->ExtractValue();
+    }
+}
+
+bool TD::OutputValue(int index) {
+    tDevice* dev = DeviceAt(index);
+    if (dev == nullptr || !dev->IsInstrument()) return false;
+    if (dev->MwZielAppl == MwZielXls) {
+        XlsWriteValue(index);
+    } else if (dev->MwZielAppl == MwZielTxt) {
+        WriteTxtFile(index);
+    }
+    return false;
+}
+
+bool TD::WriteTxtFile(int index) {
+    tDevice* dev = DeviceAt(index);
+    if (dev == nullptr) return false;
+    const std::string line = dev->MwText + "\r\n";
+    bool ok = false;
+    if (std::FILE* file = std::fopen(dev->MwTxtZielFile.c_str(), "ab")) {
+        ok = std::fwrite(line.data(), 1, line.size(), file) == line.size();
+        ok = std::fflush(file) == 0 && ok;
+        ok = std::fclose(file) == 0 && ok;
+    }
+    // A value that did not reach its file is reported like a spreadsheet that could
+    // not be written; the next value tries again.
+    if (!ok) {
+        dev->FtStatusText = Captions.TxtFileQuestion;
+        dev->TxtFileFailed = true;
+        PostMsg(MsgDeviceError, 100, dev->DevIdx);
+    } else if (dev->TxtFileFailed) {
+        dev->TxtFileFailed = false;
+        PostMsg(MsgDeviceError, 0, dev->DevIdx);
+    }
+    return false;
+}
+
+bool TD::HandleValueMessage(int index) {
+    tDevice* dev = DeviceAt(index);
+    if (dev == nullptr || dev->ValueCount() == 0) return false;
+    EvaluateValue(index);
+    if (OnShowValue) OnShowValue(index);
+    DropValue(index);
+    OutputValue(index);
+    return true;
+}
