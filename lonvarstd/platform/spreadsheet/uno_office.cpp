@@ -1,6 +1,7 @@
 #include "platform/spreadsheet/uno_office.h"
 
 #include <chrono>
+#include <optional>
 #include <thread>
 
 #include "platform/spreadsheet/office_process.h"
@@ -29,6 +30,7 @@ Attachment UnoOffice::AttachOrStart() {
     result.started = true;
     using Clock = std::chrono::steady_clock;
     const auto until = Clock::now() + std::chrono::milliseconds(options_.startTimeoutMs);
+    std::optional<Clock::time_point> endedAt;
     for (;;) {
         // An office that is still starting may take the connection and drop it again; only a
         // first call that goes through counts.
@@ -41,13 +43,14 @@ Attachment UnoOffice::AttachOrStart() {
         } catch (const AutomationError&) {
             result.app.reset();
         }
-        // An office that ends at once may have handed over to one already running on the same
-        // profile; one more look tells.
+        // An office that ends at once has usually handed its work to one already running on
+        // the same profile, which then opens the pipe; give that a little time.
         if (!ProcessAlive(pid)) {
-            result.app = Attach();
-            if (result.app) return result;
-            throw AutomationError("the office ended while starting (pipe " + options_.pipeName +
-                                  ")");
+            if (!endedAt) endedAt = Clock::now();
+            if (Clock::now() - *endedAt > std::chrono::seconds(10)) {
+                throw AutomationError("the office ended while starting (pipe " + options_.pipeName +
+                                      ")");
+            }
         }
         if (Clock::now() >= until) {
             StopProcessGroup(pid, 2000);

@@ -63,6 +63,9 @@ TEST(UnoOffice, StartFailsClearlyWithoutAnOfficeProgram) {
     auto options = office.Options();
     options.sofficePath = office.Dir() + "/no-such-office";
     EXPECT_THROW(UnoOffice(options).AttachOrStart(), AutomationError);
+    // A program that ends at once without ever listening: an error after a short grace.
+    options.sofficePath = "/bin/true";
+    EXPECT_THROW(UnoOffice(options).AttachOrStart(), AutomationError);
 }
 
 TEST(UnoOffice, OpensTemplatesAsNewDocumentsAndFilesAsThemselves) {
