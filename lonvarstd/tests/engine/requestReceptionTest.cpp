@@ -1,0 +1,319 @@
+// Requests and reception through the gauge bench: real cable and port layers,
+// real worker threads, simulated gauges. The test thread plays the status
+// window: it handles each message 1024 the way the window does.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include "bench/bench_ports.h"
+#include "engine/dataModule.h"
+#include "engineTestSupport.h"
+#include "gauge_bench.h"
+#include "support/new_ini_file.h"
+#include "support/tick_count.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using tavrix::EngineMessage;
+using tavrix::gaugebench::GaugeBench;
+using tavrix::test::ReadFile;
+using tavrix::test::TempProgDir;
+
+// Generous: the machine may be loaded, and sanitizers slow everything down.
+constexpr auto kWait = 10s;
+
+class ReceptionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(bench.running()) << bench.error();
+        setenv("TAVRIX_BENCH", bench.socketPath().c_str(), 1);
+        tPgIniFile ini(ProgIniFile);
+        for (int port = 1; port <= 2; ++port) {
+            ini.WriteString("COMPORTS", "COM" + std::to_string(port),
+                            prog.path("no-such-tty" + std::to_string(port)));
+        }
+        d.PortLister = &tavrix::bench::listBenchPorts;
+        d.SetMessageSink(&sink);
+    }
+    void TearDown() override {
+        d.ResetDevices();
+        unsetenv("TAVRIX_BENCH");
+    }
+    void Bench(const std::string& line) { ASSERT_TRUE(bench.run(line)) << line; }
+
+    // A "Lumo" cable with a gauge; its device writes to DAT/Device1.txt and is past
+    // its quiet period unless `quiet`.
+    tDevice& UsbGauge(const std::string& gaugeOptions = "", bool quiet = false) {
+        bench.run("cable lumo serial=LU000001 desc=Lumo");
+        bench.run("gauge lumo " + gaugeOptions);
+        d.SrchDevices(false, true);
+        EXPECT_EQ(d.Devices.size(), 1u);
+        tDevice& dev = *d.Devices.back();
+        if (!quiet) dev.CreatedTick -= 3000;
+        dev.MwZielAppl = MwZielTxt;
+        dev.MwTxtZielFile = d.DatDir() + "Device1.txt";
+        return dev;
+    }
+    void Start() {
+        d.OpenDevices(true);
+        for (auto& dev : d.Devices) ASSERT_TRUE(dev->Opened) << dev->GetPortName();
+    }
+
+    // Messages 1024/1027 of one device, as "1024", "1027/0" ...; `requestsOnly` keeps
+    // just the requests and the accepted answers.
+    std::vector<std::string> Flow(int devIdx, bool requestsOnly = false) {
+        std::vector<std::string> out;
+        for (const EngineMessage& m : sink.messages()) {
+            if (m.lParam != devIdx) continue;
+            if (m.msg == MsgValueQueued && !requestsOnly) out.push_back("1024");
+            if (m.msg == MsgDeviceState && (!requestsOnly || m.wParam <= 1)) {
+                out.push_back("1027/" + std::to_string(m.wParam));
+            }
+        }
+        return out;
+    }
+    std::size_t Count(std::uint32_t msg, std::int64_t wParam, int devIdx) {
+        const auto all = sink.messages();
+        return static_cast<std::size_t>(
+            std::count(all.begin(), all.end(), EngineMessage{msg, wParam, devIdx}));
+    }
+    bool WaitCount(std::uint32_t msg, std::int64_t wParam, int devIdx, std::size_t n) {
+        return sink.waitFor(
+            [&](const std::vector<EngineMessage>& all) {
+                return static_cast<std::size_t>(std::count(
+                           all.begin(), all.end(), EngineMessage{msg, wParam, devIdx})) >= n;
+            },
+            kWait);
+    }
+    // The status window's part: each 1024 not yet handled goes to the engine.
+    void HandleValues() {
+        const auto all = sink.messages();
+        for (; handled_ < all.size(); ++handled_) {
+            if (all[handled_].msg == MsgValueQueued) {
+                d.HandleValueMessage(static_cast<int>(all[handled_].lParam));
+            }
+        }
+    }
+    // No request may come within this quiet while.
+    void ExpectNoRequestFor(std::chrono::milliseconds span, int devIdx, std::size_t sofar) {
+        EXPECT_FALSE(sink.waitFor(
+            [&](const std::vector<EngineMessage>& all) {
+                return static_cast<std::size_t>(std::count(
+                           all.begin(), all.end(), EngineMessage{MsgDeviceState, 0, devIdx})) >
+                       sofar;
+            },
+            span));
+    }
+
+    TempProgDir prog;
+    GaugeBench bench;
+    TD d;
+    tavrix::RecordingMessageSink sink;
+    std::size_t handled_ = 0;
+};
+
+// A test clock: the workers read it, the test moves it.
+struct ManualClock {
+    std::atomic<std::int64_t> now{TickCountMs() + 100000000};
+    void advanceTo(std::int64_t t) { now = t; }
+};
+
+TEST_F(ReceptionTest, PulsedGaugeAnswerBecomesALineInTheTextFile) {
+    tDevice& dev = UsbGauge();
+    Start();
+    d.RequestOne(0);
+    ASSERT_TRUE(WaitCount(MsgDeviceState, 2, 0, 1));
+    HandleValues();
+
+    EXPECT_EQ(dev.MwText, "+0001.1111");
+    EXPECT_DOUBLE_EQ(dev.MwValue, 1.1111);
+    EXPECT_EQ(ReadFile(d.DatDir() + "Device1.txt"), "+0001.1111\r\n");
+    EXPECT_EQ(Flow(0), (std::vector<std::string>{"1027/0", "1024", "1027/1", "1027/2"}));
+    // The cable's good status is reported once, at the first tick.
+    EXPECT_EQ(Count(MsgDeviceError, 0, 0), 1u);
+
+    // The gauge saw DTR dropped for about 100 ms.
+    std::string pulse;
+    for (const std::string& entry : bench.log()) {
+        if (entry.find("pulse dtr") != std::string::npos) pulse = entry;
+    }
+    ASSERT_FALSE(pulse.empty());
+    const int ms = std::stoi(pulse.substr(pulse.rfind(' ') + 1));
+    EXPECT_GE(ms, 95);
+    EXPECT_LT(ms, 1000);
+}
+
+TEST_F(ReceptionTest, SilentGaugeTimesOutAfterHalfASecond) {
+    UsbGauge("mode=never");
+    Start();
+    const auto asked = std::chrono::steady_clock::now();
+    d.RequestOne(0);
+    ASSERT_TRUE(WaitCount(MsgDeviceState, 3, 0, 1));
+    EXPECT_GE(std::chrono::steady_clock::now() - asked, 500ms);
+    EXPECT_EQ(Flow(0), (std::vector<std::string>{"1027/0", "1027/3"}));
+    EXPECT_EQ(d.Devices[0]->ValueCount(), 0u);
+}
+
+TEST_F(ReceptionTest, ChunksJoinAndOneChunkWithTwoLinesGivesTwoAnswersInOrder) {
+    tDevice& dev = UsbGauge("answer=\"+0001.1111 mm\\r\" chunk=7 gap=40");
+    Start();
+    d.RequestOne(0);
+    ASSERT_TRUE(WaitCount(MsgValueQueued, 0, 0, 1));
+    Bench("inject lumo \"A\\rB\\r\"");
+    ASSERT_TRUE(WaitCount(MsgValueQueued, 0, 0, 3));
+    d.StopThreads();
+    ASSERT_EQ(dev.ValueCount(), 3u);
+    for (const char* expected : {"+0001.1111 mm", "A", "B"}) {
+        EXPECT_EQ(dev.GetFirstValue(), expected);
+        dev.DropFirstValue();
+    }
+}
+
+TEST_F(ReceptionTest, EndlessLineIsDroppedAndReceptionGoesOn) {
+    tDevice& dev = UsbGauge();
+    Start();
+    for (int i = 0; i < 3; ++i) Bench("inject lumo \"" + std::string(3000, 'x') + "\"");
+    Bench("inject lumo \"\\r+0002.0000 mm\\r\"");
+    ASSERT_TRUE(sink.waitFor(
+        [&](const std::vector<EngineMessage>& all) {
+            return std::count(all.begin(), all.end(), EngineMessage{MsgValueQueued, 0, 0}) >= 2;
+        },
+        kWait));
+    d.StopThreads();
+    EXPECT_LE(dev.RxBuf.size(), tDevice::kMaxRxBufLen);
+    std::string last;
+    while (dev.ValueCount() > 0) {
+        last = dev.GetFirstValue();
+        EXPECT_LE(last.size(), tDevice::kMaxRxBufLen);
+        dev.DropFirstValue();
+    }
+    EXPECT_EQ(last, "+0002.0000 mm");
+}
+
+TEST_F(ReceptionTest, CablePulledDuringAReadingStopsPollingWithoutAHang) {
+    tDevice& dev = UsbGauge("delay=400");
+    Start();
+    d.RequestOne(0);
+    ASSERT_TRUE(WaitCount(MsgDeviceState, 0, 0, 1));
+    Bench("unplug lumo");
+    const auto deadline = std::chrono::steady_clock::now() + kWait;
+    while (dev.Opened && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(5ms);
+    EXPECT_FALSE(dev.Opened);
+    // The failure reaches the window as a cable status.
+    EXPECT_TRUE(sink.waitFor(
+        [](const std::vector<EngineMessage>& all) {
+            return std::any_of(all.begin(), all.end(), [](const EngineMessage& m) {
+                return m.msg == MsgDeviceError && m.wParam != 0;
+            });
+        },
+        kWait));
+    const auto stopping = std::chrono::steady_clock::now();
+    d.StopThreads();
+    EXPECT_LT(std::chrono::steady_clock::now() - stopping, 2000ms);
+    EXPECT_EQ(d.ThreadCount, 0);
+    EXPECT_EQ(dev.ValueCount(), 0u);
+}
+
+TEST_F(ReceptionTest, TimerRequestsEveryPeriodAndCatchesUpAfterAHoldUp) {
+    ManualClock clock;
+    d.TickSource = [&clock] { return clock.now.load(); };
+    tDevice& dev = UsbGauge();
+    dev.AnforderType = AnforderTimer;
+    dev.AnforderTicksTimer = 10000;
+    Start();
+
+    const std::int64_t t = clock.now + 3000;
+    clock.advanceTo(t);
+    d.TimerButtonDown(0);
+    ASSERT_TRUE(WaitCount(MsgDeviceState, 1, 0, 1));
+    ASSERT_TRUE(WaitCount(MsgTimerTick, 0, 0, 1));
+
+    clock.advanceTo(t + 9999);
+    ExpectNoRequestFor(300ms, 0, 1);
+    clock.advanceTo(t + 10000);
+    ASSERT_TRUE(WaitCount(MsgDeviceState, 1, 0, 2));
+    clock.advanceTo(t + 20000);
+    ASSERT_TRUE(WaitCount(MsgDeviceState, 1, 0, 3));
+
+    // Held up for 25 s: the periods due at T+30 s and T+40 s follow one another.
+    clock.advanceTo(t + 45000);
+    ASSERT_TRUE(WaitCount(MsgDeviceState, 1, 0, 5));
+    ExpectNoRequestFor(300ms, 0, 5);
+    EXPECT_EQ(dev.NextTimerTick, t + 50000);
+    // Each request waited for the answer to the one before.
+    EXPECT_EQ(Flow(0, true),
+              (std::vector<std::string>{"1027/0", "1027/1", "1027/0", "1027/1", "1027/0", "1027/1",
+                                        "1027/0", "1027/1", "1027/0", "1027/1"}));
+
+    d.TimerButtonUp(0);
+    clock.advanceTo(t + 60000);
+    ExpectNoRequestFor(300ms, 0, 5);
+}
+
+TEST_F(ReceptionTest, FunctionKeyReachesOnlyTheGaugeBoundToIt) {
+    tDevice& dev = UsbGauge();
+    dev.AnforderType = AnforderKey;
+    dev.AnforderTasteKeyb = "F2";
+    Start();
+    EXPECT_FALSE(d.KeyRequest(112));
+    ExpectNoRequestFor(300ms, 0, 0);
+    EXPECT_TRUE(d.KeyRequest(113));
+    ASSERT_TRUE(WaitCount(MsgValueQueued, 0, 0, 1));
+    EXPECT_EQ(dev.GetFirstValue(), "+0001.1111 mm");
+}
+
+TEST_F(ReceptionTest, SwitchCableRequestsTheBoundGaugeOnEveryThirdPress) {
+    ManualClock clock;
+    d.TickSource = [&clock] { return clock.now.load(); };
+    Bench("port COM1");
+    Bench("gauge COM1");
+    Bench("cable sw serial=SW000001 desc=TV-I");
+    d.SrchDevices(true, true);
+    ASSERT_EQ(d.Devices.size(), 2u);
+    tDevice& gauge = *d.Devices[0];
+    tDevice& sw = *d.Devices[1];
+    ASSERT_EQ(gauge.Connection, ConnectionRs232);
+    gauge.DescrIdx = 1;
+    gauge.Descr = d.Rs232Descrs[1].get();
+    gauge.AnforderType = AnforderSwitch;
+    gauge.AnforderSerNrTVI = sw.GetId();
+    gauge.AnforderCycle = true;
+    gauge.AnforderCycleIdx = 2;
+    sw.SchalterCycleCount = 3;
+    Start();
+
+    // The state found in the quiet period is not queued; it counts as the first state.
+    const auto quiet = [&] { return sw.AnswerCount; };
+    const auto deadline = std::chrono::steady_clock::now() + kWait;
+    while (quiet() < 1 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(5ms);
+    clock.advanceTo(clock.now + 2001);
+    ExpectNoRequestFor(100ms, 1, 0);
+    EXPECT_EQ(sw.ValueCount(), 0u);
+    EXPECT_EQ(Count(MsgValueQueued, 0, 1), 0u);
+
+    for (int press = 1; press <= 6; ++press) {
+        Bench("press sw");
+        ASSERT_TRUE(WaitCount(MsgValueQueued, 0, 1, 2 * press - 1));
+        Bench("release sw");
+        ASSERT_TRUE(WaitCount(MsgValueQueued, 0, 1, 2 * press));
+        HandleValues();
+        if (press == 2 || press == 5) {
+            ASSERT_TRUE(WaitCount(MsgValueQueued, 0, 0, press == 2 ? 1 : 2));
+        }
+    }
+    // 1027/1 from the first real press on: twelve changes after the first state.
+    EXPECT_TRUE(WaitCount(MsgDeviceState, 1, 1, 12));
+    EXPECT_EQ(Count(MsgDeviceState, 1, 1), 12u);
+    EXPECT_EQ(Flow(1).front(), "1024");
+    EXPECT_EQ(Count(MsgDeviceState, 0, 0), 2u);
+    EXPECT_EQ(sw.SchalterCycleIdx, 3);
+}
+
+}  // namespace
