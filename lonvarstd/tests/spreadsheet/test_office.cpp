@@ -71,9 +71,15 @@ TestOffice::~TestOffice() {
 
 Attachment TestOffice::Start() {
     UnoOffice office(options_);
-    auto attachment = office.AttachOrStart();
-    if (attachment.started) pid_ = office.StartedPid();
-    return attachment;
+    try {
+        auto attachment = office.AttachOrStart();
+        if (office.StartedPid() > 0) pid_ = office.StartedPid();
+        return attachment;
+    } catch (...) {
+        // A start that failed half-way still leaves a process to end.
+        if (office.StartedPid() > 0) pid_ = office.StartedPid();
+        throw;
+    }
 }
 
 void TestOffice::Stop() {
