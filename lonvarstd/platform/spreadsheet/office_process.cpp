@@ -77,6 +77,13 @@ pid_t LaunchOffice(const OfficeOptions& options) {
     close(report[1]);
     pid_t office = -1;
     const ssize_t got = read(report[0], &office, sizeof office);
+    // The pipe closes in the office process only after it has its own process group, so
+    // waiting for the end of it makes the group ready for a stop.
+    for (char rest = 0;;) {
+        const ssize_t n = read(report[0], &rest, 1);
+        if (n > 0 || (n < 0 && errno == EINTR)) continue;
+        break;
+    }
     close(report[0]);
     int status = 0;
     while (waitpid(middle, &status, 0) < 0 && errno == EINTR) {
@@ -100,23 +107,20 @@ bool ProcessAlive(pid_t pid) {
 bool StopProcessGroup(pid_t pid, int graceMs) {
     if (pid <= 0) return true;
     using Clock = std::chrono::steady_clock;
-    auto waitEnd = [pid](int ms) {
+    // The office's start script leaves the real office as a child in the same group: the stop
+    // is done when none of the group is left.
+    auto groupLeft = [pid] { return ProcessAlive(pid) || kill(-pid, 0) == 0; };
+    auto waitEnd = [&](int ms) {
         const auto until = Clock::now() + std::chrono::milliseconds(ms);
-        while (ProcessAlive(pid)) {
+        while (groupLeft()) {
             if (Clock::now() >= until) return false;
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
         return true;
     };
-    if (!ProcessAlive(pid)) {
-        kill(-pid, SIGKILL);  // leftovers of the group, if any
-        return true;
-    }
+    if (!groupLeft()) return true;
     kill(-pid, SIGTERM);
-    if (waitEnd(graceMs)) {
-        kill(-pid, SIGKILL);
-        return true;
-    }
+    if (waitEnd(graceMs)) return true;
     kill(-pid, SIGKILL);
     return waitEnd(10000);
 }

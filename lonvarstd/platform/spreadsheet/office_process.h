@@ -5,6 +5,7 @@
 
 #include <sys/types.h>
 
+#include "platform/spreadsheet/automation.h"
 #include "platform/spreadsheet/office_options.h"
 
 namespace tavrix::spreadsheet {

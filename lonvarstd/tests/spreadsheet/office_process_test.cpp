@@ -1,0 +1,79 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/spreadsheet/office_process.h"
+
+namespace tavrix::spreadsheet {
+namespace {
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class ScratchDir : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "tavrix-profile-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+    std::filesystem::path dir;
+};
+
+TEST(OfficeOptions, FileUrlsEscapeWhatAUrlCannotCarry) {
+    EXPECT_EQ(FileUrlOf("/tmp/plain-dir_1.x/~p"), "file:///tmp/plain-dir_1.x/~p");
+    EXPECT_EQ(FileUrlOf("/home/a b/Prüfung#1%"), "file:///home/a%20b/Pr%C3%BCfung%231%25");
+}
+
+TEST_F(ScratchDir, ProfileGetsItsLocaleOnceAndKeepsLaterSettings) {
+    PrepareProfile((dir / "p").string(), "de-DE");
+    const auto settings = dir / "p" / "user" / "registrymodifications.xcu";
+    const std::string written = ReadFile(settings);
+    EXPECT_NE(written.find("ooSetupSystemLocale"), std::string::npos);
+    EXPECT_NE(written.find("<value>de-DE</value>"), std::string::npos);
+
+    // The office owns the file once it ran: a second preparation changes nothing.
+    std::ofstream(settings) << "<oor:items/>";
+    PrepareProfile((dir / "p").string(), "en-US");
+    EXPECT_EQ(ReadFile(settings), "<oor:items/>");
+
+    PrepareProfile((dir / "q").string(), "");
+    EXPECT_EQ(ReadFile(dir / "q" / "user" / "registrymodifications.xcu").find("L10N"),
+              std::string::npos);
+}
+
+// The launcher and the stop work on any program; a shell script stands in for the office.
+TEST_F(ScratchDir, LaunchedProcessOutlivesNobodyAndIsStoppedByItsGroup) {
+    const auto script = dir / "fake-office";
+    std::ofstream(script) << "#!/bin/sh\nsleep 300 &\nwait\n";
+    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+    OfficeOptions options;
+    options.sofficePath = script.string();
+    options.pipeName = "unused";
+    options.headless = true;
+
+    const pid_t pid = LaunchOffice(options);
+    ASSERT_GT(pid, 0);
+    EXPECT_TRUE(ProcessAlive(pid));
+    EXPECT_EQ(getpgid(pid), pid);  // a group of its own, so the stop reaches its children
+    EXPECT_TRUE(StopProcessGroup(pid, 5000));
+    EXPECT_FALSE(ProcessAlive(pid));
+    EXPECT_EQ(kill(-pid, 0), -1);  // nothing of the group is left
+
+    options.sofficePath = (dir / "missing").string();
+    EXPECT_THROW(LaunchOffice(options), AutomationError);
+}
+
+}  // namespace
+}  // namespace tavrix::spreadsheet
