@@ -54,6 +54,11 @@ std::string devicePathForPort(int port) {
 std::unique_ptr<SerialDevice> openPort(int port) {
     if (!bench::benchSocketPath().empty()) {
         if (auto device = bench::openBenchPort(port)) return device;
+        // On the bench only ports mapped by hand reach real lines: the default
+        // /dev/ttyS* of a bench machine may well be its console.
+        const auto mapped = mappedComPorts();
+        const auto it = mapped.find(port);
+        return it == mapped.end() ? nullptr : openTermios(it->second);
     }
     return openTermios(devicePathForPort(port));
 }

@@ -67,7 +67,8 @@ std::string devicePathForPort(int port);
 
 // Opens COM port `port` exclusively: on the gauge bench when the environment
 // names one and the bench has that port, else the mapped device path through
-// termios. nullptr if it cannot be opened. The program INI file is read when
+// termios (with a bench named, only ports the program INI file maps by hand).
+// nullptr if it cannot be opened. The program INI file is read when
 // it exists and never created by a lookup.
 std::unique_ptr<SerialDevice> openPort(int port);
 
