@@ -64,14 +64,14 @@ protected:
         for (auto& dev : d.Devices) ASSERT_TRUE(dev->Opened) << dev->GetPortName();
     }
 
-    // Messages 1024/1027 of one device, as "1024", "1027/0" ...; `requestsOnly` keeps
-    // just the requests and the accepted answers.
+    // Messages 1024/1027 of one device, as "1024", "1027/0" ...; `requestsOnly` leaves
+    // out the queued values and the answer light going back.
     std::vector<std::string> Flow(int devIdx, bool requestsOnly = false) {
         std::vector<std::string> out;
         for (const EngineMessage& m : sink.messages()) {
             if (m.lParam != devIdx) continue;
             if (m.msg == MsgValueQueued && !requestsOnly) out.push_back("1024");
-            if (m.msg == MsgDeviceState && (!requestsOnly || m.wParam <= 1)) {
+            if (m.msg == MsgDeviceState && (!requestsOnly || m.wParam != 2)) {
                 out.push_back("1027/" + std::to_string(m.wParam));
             }
         }
@@ -146,6 +146,54 @@ TEST_F(ReceptionTest, PulsedGaugeAnswerBecomesALineInTheTextFile) {
     const int ms = std::stoi(pulse.substr(pulse.rfind(' ') + 1));
     EXPECT_GE(ms, 95);
     EXPECT_LT(ms, 1000);
+}
+
+TEST_F(ReceptionTest, TextAndRtsRequestsAndTheSecondRequest) {
+    tDevice& dev = UsbGauge("request=\"?\\r\" trigger=rts");
+    tDeviceDescr descr = *dev.Descr;
+    dev.Descr = &descr;
+    descr.ReqKind = ReqKindText;
+    descr.ReqText = "?\r";
+    Start();
+    d.RequestOne(0);
+    ASSERT_TRUE(WaitCount(MsgValueQueued, 0, 0, 1));
+    d.StopThreads();
+    bool wrote = false;
+    for (const std::string& entry : bench.log())
+        wrote |= entry.find("write 3f0d") != std::string::npos;
+    EXPECT_TRUE(wrote);
+
+    // An RTS pulse: off for the pulse, then on again.
+    descr.ReqKind = ReqKindPulseRts;
+    Bench("gauge lumo trigger=rts");
+    d.StartThreads();
+    d.RequestOne(0);
+    ASSERT_TRUE(WaitCount(MsgValueQueued, 0, 0, 2));
+    d.StopThreads();
+
+    // The other polarity leaves the line off after the pulse.
+    descr.PulseHigh = true;
+    Bench("nogauge lumo");
+    d.StartThreads();
+    d.RequestOne(0);
+    ASSERT_TRUE(WaitCount(MsgDeviceState, 3, 0, 1));
+    d.StopThreads();
+    EXPECT_NE(bench.command("state lumo").text.find("rts=0"), std::string::npos);
+    descr.PulseHigh = false;
+
+    // The first request unanswered: the second text goes out; its answer brings the
+    // first request again, which times out in turn.
+    descr.ReqKind = ReqKindPulseDtr;
+    descr.PulseHigh = false;
+    descr.ReqText2 = "R2";
+    descr.Answer2Text = "READY";
+    Bench("gauge lumo trigger=rts request=R2 answer=\"READY\\r\"");
+    sink.clear();
+    d.StartThreads();
+    d.RequestOne(0);
+    ASSERT_TRUE(WaitCount(MsgDeviceState, 3, 0, 1));
+    EXPECT_EQ(Flow(0, true), (std::vector<std::string>{"1027/0", "1027/4", "1027/0", "1027/3"}));
+    EXPECT_EQ(dev.State, 0);
 }
 
 TEST_F(ReceptionTest, SilentGaugeTimesOutAfterHalfASecond) {
