@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "test_office.h"
+#include "tests/spreadsheet/test_office.h"
 
 using namespace tavrix::spreadsheet;
 using Clock = std::chrono::steady_clock;

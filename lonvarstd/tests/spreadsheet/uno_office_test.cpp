@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/spreadsheet/office_process.h"
-#include "test_office.h"
+#include "tests/spreadsheet/test_office.h"
 
 namespace tavrix::spreadsheet {
 namespace {
