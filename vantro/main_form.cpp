@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -108,14 +109,14 @@ void TMainForm::BuildControls() {
 
     Frame1 = new QGroupBox(QStringLiteral("Port:"), Central_);
     Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame1->setGeometry(16, 26, 130, 130);
+    Frame1->setGeometry(16, 26, 130, 146);
     auto* group = new QButtonGroup(this);
     Option1Group_ = group;
     for (int i = 0; i < 5; ++i) {
         Option1[i] = new QRadioButton(
             i == 0 ? QStringLiteral("None") : QStringLiteral("COM%1").arg(i), Frame1);
         Option1[i]->setObjectName(QStringLiteral("Option1(%1)").arg(i));
-        Option1[i]->setGeometry(12, 20 + i * 21, 110, 20);
+        Option1[i]->setGeometry(12, 20 + i * 24, 110, 20);
         if (i > 0) Option1[i]->setToolTip(QString::fromStdString(PortMap_.Label(i)));
         group->addButton(Option1[i], i);
     }
@@ -123,23 +124,23 @@ void TMainForm::BuildControls() {
     connect(group, &QButtonGroup::idClicked, this, &TMainForm::Option1Click);
 
     Label7 = label("Label7", "COM Port:", false);
-    Label7->setGeometry(16, 160, 130, 16);
+    Label7->setGeometry(16, 181, 90, 18);
     Combo1 = new QComboBox(Central_);
     Combo1->setObjectName(QStringLiteral("Combo1"));
     Combo1->addItem(QStringLiteral("None"));
     for (int n = 1; n <= kMaxComPort; ++n)
         Combo1->addItem(QString::fromStdString(PortMap_.Label(n)));
-    Combo1->setGeometry(16, 178, 130, 24);
+    Combo1->setGeometry(110, 178, 230, 24);
     Combo1->view()->setMinimumWidth(Combo1->view()->sizeHintForColumn(0) + 24);
     connect(Combo1, &QComboBox::activated, this, [this] { Combo1Click(); });
 
     Frame2 = new QGroupBox(QString::fromStdString(caption("Frame2")), Central_);
     Frame2->setObjectName(QStringLiteral("Frame2"));
-    Frame2->setGeometry(160, 26, 361, 176);
+    Frame2->setGeometry(160, 26, 361, 146);
     auto check = [this](const char* name, const std::string& text, int row) {
         auto* box = new QCheckBox(QString::fromStdString(text), Frame2);
         box->setObjectName(QLatin1String(name));
-        box->setGeometry(12, 20 + row * 22, 340, 20);
+        box->setGeometry(12, 18 + row * 20, 340, 20);
         return box;
     };
     LumoRS232 = check("LumoRS232", caption("LumoRS232"), 0);
@@ -151,10 +152,10 @@ void TMainForm::BuildControls() {
 
     Label1 = new QLabel(QString::fromStdString(caption("Label1")), Frame2);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(12, 142, 190, 20);
+    Label1->setGeometry(12, 120, 190, 20);
     TermKeyCombo = new QComboBox(Frame2);
     TermKeyCombo->setObjectName(QStringLiteral("TermKeyCombo"));
-    TermKeyCombo->setGeometry(206, 140, 140, 24);
+    TermKeyCombo->setGeometry(206, 118, 140, 24);
     connect(TermKeyCombo, &QComboBox::activated, this, [this] { TermKeyComboClick(); });
 
     Label5 = label("Label5", caption("Label5").c_str(), true);
@@ -487,6 +488,21 @@ void TMainForm::MSettingsClick() {
     }
 }
 
+namespace {
+
+// Long translations get a smaller font, down to 7 points, rather than being cut off.
+void FitCaption(QWidget* control, const QString& text, int extra) {
+    QFont font = control->font();
+    font.setPointSize(9);
+    while (font.pointSize() > 7 &&
+           QFontMetrics(font).horizontalAdvance(text) + extra > control->width()) {
+        font.setPointSize(font.pointSize() - 1);
+    }
+    control->setFont(font);
+}
+
+}  // namespace
+
 void TMainForm::SetCaption(const std::string& objectName, const std::string& text, bool append) {
     const QString name = QString::fromStdString(objectName);
     const QString caption = QString::fromStdString(text);
@@ -504,7 +520,9 @@ void TMainForm::SetCaption(const std::string& objectName, const std::string& tex
         box->setTitle(append ? box->title() + caption : caption);
     } else if (auto* button = qobject_cast<QAbstractButton*>(target)) {
         button->setText(append ? button->text() + caption : caption);
+        FitCaption(button, button->text(), 24);  // room for the check mark
     }
+    if (target == Label1) FitCaption(Label1, Label1->text(), 0);
 }
 
 void TMainForm::mLangClick(int index) {

@@ -142,7 +142,12 @@ unsigned long TKeyRecorder::FindWindowByTitle(const std::string& title) {
     unsigned long found = 0;
     if (XQueryTree(Display_, DefaultRootWindow(Display_), &root, &parent, &children, &count)) {
         for (unsigned i = 0; i < count && found == 0; ++i) {
-            if (TitleOf(Display_, children[i]) == title) found = children[i];
+            XWindowAttributes attributes;
+            if (TitleOf(Display_, children[i]) == title &&
+                XGetWindowAttributes(Display_, children[i], &attributes) &&
+                attributes.map_state == IsViewable) {
+                found = children[i];
+            }
         }
         if (children) XFree(children);
     }

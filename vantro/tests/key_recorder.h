@@ -29,7 +29,7 @@ public:
 
     // Presses and releases a key (by keysym name such as "F9") through XTest.
     void PressKey(const char* keysymName);
-    // A top-level window whose title is exactly `title`, or 0.
+    // A shown top-level window whose title is exactly `title`, or 0.
     unsigned long FindWindowByTitle(const std::string& title);
     // Asks a top-level window to close, as a window manager's close button does.
     void RequestClose(unsigned long window);
