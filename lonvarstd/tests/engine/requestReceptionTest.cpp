@@ -112,6 +112,7 @@ protected:
 
     TempProgDir prog;
     GaugeBench bench;
+    tDeviceDescr custom;  // a type of a test's own; outlives the devices that use it
     TD d;
     tavrix::RecordingMessageSink sink;
     std::size_t handled_ = 0;
@@ -150,7 +151,8 @@ TEST_F(ReceptionTest, PulsedGaugeAnswerBecomesALineInTheTextFile) {
 
 TEST_F(ReceptionTest, TextAndRtsRequestsAndTheSecondRequest) {
     tDevice& dev = UsbGauge("request=\"?\\r\" trigger=rts");
-    tDeviceDescr descr = *dev.Descr;
+    tDeviceDescr& descr = custom;
+    descr = *dev.Descr;
     dev.Descr = &descr;
     descr.ReqKind = ReqKindText;
     descr.ReqText = "?\r";
