@@ -2,6 +2,7 @@
 
 TLumoSequencer::TFate TLumoSequencer::AnswerComplete(int flowIndex) {
     if (flowIndex != kLumoFlowIndex) return TFate::Handle;
+    AnswerWaitTicks = 0;
     if (RequestPending) {
         RequestPending = false;
         if (DiscardNext) {
@@ -20,10 +21,17 @@ void TLumoSequencer::DsrChanged(bool dsrOn, int flowIndex) {
 }
 
 bool TLumoSequencer::Tick() {
+    if (RequestPending && DiscardNext && !FollowUpDue &&
+        ++AnswerWaitTicks > kTicksToAwaitFollowUpAnswer) {
+        RequestPending = false;
+        DiscardNext = false;
+        AnswerWaitTicks = 0;
+    }
     if (!FollowUpDue) return false;
     if (++FollowUpTicks <= kTicksBeforeFollowUp) return false;
     FollowUpDue = false;
     FollowUpTicks = 0;
+    AnswerWaitTicks = 0;
     RequestPending = true;
     return true;
 }

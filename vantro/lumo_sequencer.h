@@ -7,6 +7,9 @@ class TLumoSequencer {
 public:
     static constexpr int kLumoFlowIndex = 3;
     static constexpr int kTicksBeforeFollowUp = 3;  // the request goes on the fourth tick
+    // A follow-up that stays unanswered this long (2 s) is given up, so that the next
+    // reading the gauge sends is not mistaken for its answer and thrown away.
+    static constexpr int kTicksToAwaitFollowUpAnswer = 40;
 
     enum class TFate { Handle, Discard };
 
@@ -22,4 +25,5 @@ public:
     bool FollowUpDue = false;
     bool DiscardNext = false;
     int FollowUpTicks = 0;
+    int AnswerWaitTicks = 0;
 };

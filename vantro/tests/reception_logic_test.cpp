@@ -111,6 +111,19 @@ TEST(LumoSequencer, UnaskedReadingIsFollowedUpAndTheAnswerDiscarded) {
     EXPECT_TRUE(lumo.DiscardNext);
 }
 
+TEST(LumoSequencer, AnUnansweredFollowUpDoesNotSwallowTheNextReading) {
+    TLumoSequencer lumo;
+    lumo.AnswerComplete(3);
+    while (!lumo.Tick()) {
+    }
+    for (int i = 0; i < TLumoSequencer::kTicksToAwaitFollowUpAnswer; ++i) lumo.Tick();
+    EXPECT_TRUE(lumo.DiscardNext);  // still waiting for the answer
+    lumo.Tick();
+    EXPECT_FALSE(lumo.DiscardNext);
+    EXPECT_FALSE(lumo.RequestPending);
+    EXPECT_EQ(lumo.AnswerComplete(3), TLumoSequencer::TFate::Handle);
+}
+
 TEST(LumoSequencer, HotKeyAnswersAndDsrAndOtherFlowChoices) {
     TLumoSequencer lumo;
     lumo.RequestSent();
