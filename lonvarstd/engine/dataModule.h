@@ -18,6 +18,7 @@
 #include "engine/engineMessages.h"
 #include "engine/rs232Device.h"
 #include "engine/timerThread.h"
+#include "platform/spreadsheet/automation.h"
 #include "platform/serial/serial_device.h"
 #include "transport/comm/Comm.h"
 #include "transport/d2xx/D2XX.h"
@@ -128,7 +129,24 @@ public:
     void EvaluateValue(int index);
     bool OutputValue(int index);
     bool WriteTxtFile(int index);
+    // Writes MwText of the device (and, when the office was already running, the
+    // values still queued) into its spreadsheet; true when written. Automation errors
+    // once the workbook is reached are thrown to the caller.
     bool XlsWriteValue(int index);
+    // The cell text for a value text, with DezTrenn as decimal separator.
+    std::string XlsValueText(const std::string& text) const;
+    // The office while XlsWriteValue runs; empty outside a call.
+    tavrix::spreadsheet::Application* XlsApp = nullptr;
+    // The first write that reaches a sheet asks the office for its decimal separator.
+    bool DezTrennProbe = true;
+    // The office the spreadsheet output attaches to or starts: the real one (made on
+    // first use) unless a test sets its own, which the caller keeps alive.
+    void SetXlsOffice(tavrix::spreadsheet::Office* office) { xlsOffice_ = office; }
+    tavrix::spreadsheet::Office& XlsOffice();
+    // An automation error that escaped the output of a value on message 1024; the
+    // status window shows it and goes on. Without a handler it goes to stderr.
+    std::function<void(int index, const std::string& error)> OnXlsError;
+    void ReportXlsError(int index, const std::string& error) const;
     // Message 1024 for the device at `index`: evaluate the oldest queued answer,
     // show it (OnShowValue), drop it from the queue, write it to its target.
     // False when the queue was empty.
@@ -150,6 +168,8 @@ private:
     void SearchUsbCables(tDeviceListModel& listView);
 
     std::atomic<tavrix::MessageSink*> messageSink_{nullptr};
+    tavrix::spreadsheet::Office* xlsOffice_ = nullptr;
+    std::unique_ptr<tavrix::spreadsheet::Office> ownXlsOffice_;
     // Every worker not yet reaped, running or asked to end.
     std::vector<std::unique_ptr<tTimerThread>> threads_;
 };

@@ -44,6 +44,12 @@ public:
     std::int64_t ReqTick = -1;           // below 1: no request in force
     std::string LastMsg;
     std::int32_t AnswerCount = 0;
+    // The spreadsheet output's memory (main thread): the marker of the workbook this
+    // device writes to, and the target of its previous write, to notice a change.
+    std::string XlsWbName;
+    bool XlsLastVorlageSlct = false;
+    std::string XlsLastFile;
+    std::string XlsLastVorlage;
     std::string RxBuf;
 
     // --- identity ---

@@ -67,6 +67,10 @@ bool TD::HandleValueMessage(int index) {
     EvaluateValue(index);
     if (OnShowValue) OnShowValue(index);
     DropValue(index);
-    OutputValue(index);
+    try {
+        OutputValue(index);
+    } catch (const tavrix::spreadsheet::AutomationError& e) {
+        ReportXlsError(index, e.what());
+    }
     return true;
 }
