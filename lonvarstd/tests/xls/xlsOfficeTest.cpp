@@ -1,1 +1,298 @@
+// The spreadsheet output against a real headless office: what ends up in the
+// documents the user sees. One office serves the cases that can share it; the
+// start and locale cases bring their own.
 #include <gtest/gtest.h>
+
+#include "platform/spreadsheet/office_process.h"
+#include "tests/spreadsheet/test_office.h"
+#include "tests/xls/xlsTestSupport.h"
+
+namespace {
+
+using namespace tavrix::spreadsheet;
+using tavrix::EngineMessage;
+using tavrix::spreadsheet::testing::TestOffice;
+using tavrix::test::TempProgDir;
+using tavrix::test::XlsFileGauge;
+using tavrix::test::XlsGauge;
+
+// The open document that carries `marker` in cell (1, 256) of one of its sheets.
+std::unique_ptr<Workbook> MarkedBook(Application& app, const std::string& marker) {
+    auto& books = app.GetWorkbooks();
+    for (int i = 1; i <= books.count(); ++i) {
+        auto book = books.Item(i);
+        for (int k = 1; k <= book->GetSheets().Count(); ++k) {
+            if (book->GetSheets().Item(k)->Cells(1, 256)->value().text == marker) return book;
+        }
+    }
+    return nullptr;
+}
+
+std::unique_ptr<Sheet> SheetNamed(Workbook& book, const std::string& name) {
+    for (int k = 1; k <= book.GetSheets().Count(); ++k) {
+        auto sheet = book.GetSheets().Item(k);
+        if (sheet->name() == name) return sheet;
+    }
+    return nullptr;
+}
+
+// Ends an office that the output started by itself, by its process id.
+struct StartedOfficeStopper {
+    pid_t pid = 0;
+    ~StartedOfficeStopper() {
+        if (pid > 0) StopProcessGroup(pid, 15000);
+    }
+};
+
+class XlsOfficeTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        shared_ = new TestOffice("en-US");
+        shared_->Start();
+        vorlage_ = shared_->Dir() + "/Messung.ots";
+        shared_->WriteSpreadsheet(vorlage_, {{"Tabelle1", {}}});
+    }
+    static void TearDownTestSuite() {
+        delete shared_;
+        shared_ = nullptr;
+    }
+
+    void SetUp() override {
+        d.SetMessageSink(&sink);
+        d.SetXlsOffice(&uno);
+        d.XlsGlobSlct = false;
+        app = uno.Attach();
+        ASSERT_TRUE(app);
+    }
+    void TearDown() override { d.ResetDevices(); }
+
+    bool Write(tDevice& dev, const std::string& value) {
+        dev.MwText = value;
+        return d.XlsWriteValue(dev.DevIdx);
+    }
+    std::vector<EngineMessage> Errors() const {
+        std::vector<EngineMessage> out;
+        for (const auto& m : sink.messages()) {
+            if (m.msg == MsgDeviceError) out.push_back(m);
+        }
+        return out;
+    }
+
+    static TestOffice* shared_;
+    static std::string vorlage_;
+
+    TempProgDir prog;
+    TD d;
+    UnoOffice uno{shared_->Options()};
+    std::unique_ptr<Application> app;
+    tavrix::RecordingMessageSink sink;
+};
+
+TestOffice* XlsOfficeTest::shared_ = nullptr;
+std::string XlsOfficeTest::vorlage_;
+
+TEST_F(XlsOfficeTest, TemplateModeMakesOneMarkedDocumentThatTwoInstrumentsShare) {
+    const int booksBefore = app->GetWorkbooks().count();
+    tDevice& left = XlsGauge(d, "LU1", vorlage_, "Links", 2, 3);
+    tDevice& right = XlsGauge(d, "LU2", vorlage_, "Rechts", 4, 1);
+    EXPECT_TRUE(Write(left, "+0012.500"));
+    EXPECT_TRUE(Write(right, "+0001.1111"));
+    EXPECT_TRUE(Write(left, "-0000.0520"));
+    EXPECT_TRUE(Write(left, "12.5 mm"));
+    // A gauge line that looks like a formula goes in as plain text.
+    EXPECT_TRUE(Write(left, "=HYPERLINK(\"http://example.invalid\";\"x\")"));
+    EXPECT_TRUE(Write(right, "+cmd|' /C calc'!A0"));
+    EXPECT_EQ(Errors(), (std::vector<EngineMessage>{{MsgDeviceError, 0, 0},
+                                                    {MsgDeviceError, 0, 1},
+                                                    {MsgDeviceError, 0, 0},
+                                                    {MsgDeviceError, 0, 0},
+                                                    {MsgDeviceError, 0, 0},
+                                                    {MsgDeviceError, 0, 1}}));
+
+    EXPECT_EQ(app->GetWorkbooks().count(), booksBefore + 1);
+    EXPECT_EQ(right.XlsWbName, left.XlsWbName);
+    auto book = MarkedBook(*app, left.XlsWbName);
+    ASSERT_TRUE(book);
+    EXPECT_NE(book->Name(), "Messung.ots");
+    auto links = SheetNamed(*book, "Links");
+    auto rechts = SheetNamed(*book, "Rechts");
+    ASSERT_TRUE(links && rechts);
+
+    auto marker = links->Cells(1, 256);
+    EXPECT_EQ(marker->value().text, left.XlsWbName);
+    EXPECT_EQ(marker->FontColor(), 0xFFFFFF);
+    EXPECT_EQ(rechts->Cells(1, 256)->FontColor(), 0xFFFFFF);
+    EXPECT_TRUE(links->Cells(2, 256)->value().empty());  // the probe leaves nothing behind
+
+    const auto column = links->ColumnValues(2, 1, 8);
+    EXPECT_TRUE(column[0].empty() && column[1].empty());
+    EXPECT_EQ(column[2].kind, CellValue::Kind::Number);
+    EXPECT_DOUBLE_EQ(column[2].number, 12.5);
+    EXPECT_DOUBLE_EQ(column[3].number, -0.052);
+    EXPECT_EQ(column[4].kind, CellValue::Kind::Text);
+    EXPECT_EQ(column[4].text, "12.5 mm");
+    EXPECT_EQ(column[5].kind, CellValue::Kind::Text);
+    EXPECT_EQ(column[5].text, "=HYPERLINK(\"http://example.invalid\";\"x\")");
+    EXPECT_TRUE(column[6].empty() && column[7].empty());
+
+    EXPECT_DOUBLE_EQ(rechts->Cells(1, 4)->value().number, 1.1111);
+    EXPECT_EQ(rechts->Cells(2, 4)->value().kind, CellValue::Kind::Text);
+    EXPECT_EQ(rechts->Cells(2, 4)->value().text, "+cmd|' /C calc'!A0");
+    EXPECT_EQ(d.DezTrenn, '.');
+    EXPECT_EQ(d.XlsApp, nullptr);
+}
+
+TEST_F(XlsOfficeTest, AClosedDocumentIsReplacedByANewOneFromTheTemplate) {
+    tDevice& left = XlsGauge(d, "LU1", vorlage_, "Links", 1, 2);
+    tDevice& right = XlsGauge(d, "LU2", vorlage_, "Rechts", 1, 5);
+    Write(left, "1.0");
+    Write(left, "2.0");
+    Write(right, "3.0");
+    const std::string oldMarker = left.XlsWbName;
+    auto old = MarkedBook(*app, oldMarker);
+    ASSERT_TRUE(old);
+    shared_->CloseDocument(old->Name());
+    old.reset();
+
+    EXPECT_TRUE(Write(left, "4.0"));
+    EXPECT_NE(left.XlsWbName, oldMarker);
+    EXPECT_EQ(right.XlsWbName, "");
+    EXPECT_TRUE(Write(right, "5.0"));
+    EXPECT_EQ(right.XlsWbName, left.XlsWbName);
+    auto fresh = MarkedBook(*app, left.XlsWbName);
+    ASSERT_TRUE(fresh);
+    EXPECT_DOUBLE_EQ(SheetNamed(*fresh, "Links")->Cells(2, 1)->value().number, 4.0);
+    EXPECT_TRUE(SheetNamed(*fresh, "Links")->Cells(3, 1)->value().empty());
+    EXPECT_DOUBLE_EQ(SheetNamed(*fresh, "Rechts")->Cells(5, 1)->value().number, 5.0);
+    EXPECT_FALSE(MarkedBook(*app, oldMarker));
+}
+
+TEST_F(XlsOfficeTest, TheFreeRowFollowsTheColumnButStaysAtOrBelowTheStartRow) {
+    const std::string file = prog.path("Werte.ods");
+    shared_->WriteSpreadsheet(
+        file, {{"Eins", {"1", "2", "3", "4", "5"}}, {"Zwei", {"1", "2", "3", "4", "5"}}});
+    tDevice& fromOne = XlsFileGauge(d, "LU1", file, "Eins", 1, 1);
+    tDevice& fromTen = XlsFileGauge(d, "LU2", file, "Zwei", 1, 10);
+    EXPECT_TRUE(Write(fromOne, "7.5"));
+    EXPECT_TRUE(Write(fromTen, "8.5"));
+    EXPECT_EQ(fromTen.XlsWbName, fromOne.XlsWbName);  // the marker found in the open file
+    auto book = MarkedBook(*app, fromOne.XlsWbName);
+    ASSERT_TRUE(book);
+    EXPECT_EQ(book->Name(), "Werte.ods");
+    auto eins = SheetNamed(*book, "Eins");
+    auto zwei = SheetNamed(*book, "Zwei");
+    EXPECT_DOUBLE_EQ(eins->Cells(6, 1)->value().number, 7.5);
+    EXPECT_DOUBLE_EQ(zwei->Cells(10, 1)->value().number, 8.5);
+
+    // The user deletes those entries; the devices had reached row 20 meanwhile.
+    eins->Cells(6, 1)->SetValue(std::string());
+    zwei->Cells(10, 1)->SetValue(std::string());
+    fromOne.XlsRow = fromTen.XlsRow = 20;
+    EXPECT_TRUE(Write(fromOne, "6.5"));
+    EXPECT_TRUE(Write(fromTen, "9.5"));
+    EXPECT_EQ(fromOne.XlsRow, 7);
+    EXPECT_EQ(fromTen.XlsRow, 11);
+
+    const auto one = eins->ColumnValues(1, 1, 8);
+    EXPECT_EQ(one[4].text, "5");  // the file's own entries
+    EXPECT_DOUBLE_EQ(one[5].number, 6.5);
+    EXPECT_TRUE(one[6].empty() && one[7].empty());
+    const auto two = zwei->ColumnValues(1, 1, 21);
+    for (int row = 6; row <= 9; ++row) EXPECT_TRUE(two[row - 1].empty()) << row;
+    EXPECT_DOUBLE_EQ(two[9].number, 9.5);
+    for (int row = 11; row <= 21; ++row) EXPECT_TRUE(two[row - 1].empty()) << row;
+}
+
+TEST_F(XlsOfficeTest, AMissingWorkbookFileOrOfficeIsReportedAndNothingIsWritten) {
+    const int booksBefore = app->GetWorkbooks().count();
+    tDevice& dev = XlsFileGauge(d, "LU1", prog.path("DAT/Fehlt.xls"), "A", 1);
+    dev.AppendValue("+0001.0000 mm");
+    EXPECT_FALSE(Write(dev, "1.0"));
+    EXPECT_EQ(dev.FtStatusText.get(), "~Excel-Datei?");
+    dev.MwXlsZielVorlageSlct = true;
+    dev.MwXlsZielVorlage = prog.path("Fehlt.ots");
+    EXPECT_FALSE(Write(dev, "1.0"));
+    EXPECT_EQ(dev.FtStatusText.get(), "~Excel-Vorlage?");
+
+    // No office listens and none can be started.
+    auto options = shared_->Options();
+    options.pipeName += "_none";
+    options.sofficePath = prog.path("no-office");
+    UnoOffice none(options);
+    d.SetXlsOffice(&none);
+    EXPECT_FALSE(Write(dev, "1.0"));
+    EXPECT_EQ(dev.FtStatusText.get(), "~Excel?");
+
+    EXPECT_EQ(Errors(), (std::vector<EngineMessage>(3, {MsgDeviceError, 100, 0})));
+    EXPECT_EQ(dev.ValueCount(), 1u);
+    EXPECT_FALSE(std::filesystem::exists(prog.path("DAT/Fehlt.xls")));
+    EXPECT_EQ(app->GetWorkbooks().count(), booksBefore);
+}
+
+// An office of its own that is not running yet: the first value starts it.
+TEST_F(XlsOfficeTest, QueuedValuesWaitForTheOfficeToStartAndFollowInOrder) {
+    TestOffice own("en-US");
+    UnoOffice starting(own.Options());
+    StartedOfficeStopper stopper;
+    ASSERT_EQ(starting.Attach(), nullptr);
+    d.SetXlsOffice(&starting);
+    tDevice& dev = XlsGauge(d, "LU1", vorlage_, "A", 1);
+    dev.AppendValue("+0001.0000 mm");
+    dev.AppendValue("+0002.0000 mm");
+    dev.AppendValue("+0003.0000 mm");
+
+    EXPECT_TRUE(d.HandleValueMessage(0));
+    stopper.pid = starting.StartedPid();
+    ASSERT_GT(stopper.pid, 0);
+    EXPECT_EQ(dev.ValueCount(), 2u);
+    EXPECT_EQ(dev.XlsRow, 2);
+
+    EXPECT_TRUE(d.HandleValueMessage(0));
+    EXPECT_EQ(starting.StartedPid(), 0);  // attached this time
+    EXPECT_EQ(dev.ValueCount(), 0u);
+    auto ownApp = starting.Attach();
+    ASSERT_TRUE(ownApp);
+    auto book = MarkedBook(*ownApp, dev.XlsWbName);
+    ASSERT_TRUE(book);
+    const auto column = SheetNamed(*book, "A")->ColumnValues(1, 1, 4);
+    EXPECT_DOUBLE_EQ(column[0].number, 1.0);
+    EXPECT_DOUBLE_EQ(column[1].number, 2.0);
+    EXPECT_DOUBLE_EQ(column[2].number, 3.0);
+    EXPECT_TRUE(column[3].empty());
+    EXPECT_EQ(Errors(), (std::vector<EngineMessage>(2, {MsgDeviceError, 0, 0})));
+}
+
+// Under a German locale the office reads "," as the decimal separator: the probe
+// finds it and the values still arrive as numbers.
+TEST_F(XlsOfficeTest, TheDecimalSeparatorProbeFollowsTheOfficeLocale) {
+    TestOffice german("de-DE");
+    german.Start();
+    UnoOffice deUno(german.Options());
+    d.SetXlsOffice(&deUno);
+    tDevice& dev = XlsGauge(d, "LU1", vorlage_, "Werte", 1);
+    EXPECT_TRUE(Write(dev, "+0012.500"));
+    EXPECT_EQ(d.DezTrenn, ',');
+    EXPECT_TRUE(Write(dev, "-0000.0520"));
+    auto deApp = deUno.Attach();
+    ASSERT_TRUE(deApp);
+    auto book = MarkedBook(*deApp, dev.XlsWbName);
+    ASSERT_TRUE(book);
+    auto sheet = SheetNamed(*book, "Werte");
+    EXPECT_EQ(sheet->Cells(1, 1)->value().kind, CellValue::Kind::Number);
+    EXPECT_DOUBLE_EQ(sheet->Cells(1, 1)->value().number, 12.5);
+    EXPECT_EQ(sheet->Cells(1, 1)->value().text, "12,5");
+    EXPECT_DOUBLE_EQ(sheet->Cells(2, 1)->value().number, -0.052);
+    EXPECT_TRUE(sheet->Cells(2, 256)->value().empty());
+
+    // The English office: "." again, for a new run's probe.
+    d.DezTrennProbe = true;
+    d.SetXlsOffice(&uno);
+    tDevice& enDev = XlsGauge(d, "LU2", vorlage_, "Werte", 1);
+    EXPECT_TRUE(Write(enDev, "+0012.500"));
+    EXPECT_EQ(d.DezTrenn, '.');
+    auto enBook = MarkedBook(*app, enDev.XlsWbName);
+    ASSERT_TRUE(enBook);
+    EXPECT_EQ(SheetNamed(*enBook, "Werte")->Cells(1, 1)->value().text, "12.5");
+}
+
+}  // namespace
