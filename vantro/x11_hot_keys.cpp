@@ -89,11 +89,12 @@ void TX11HotKeys::Ungrab(const TGrab& grab) {
     if (x11 == nullptr || x11->connection() == nullptr) return;
     xcb_connection_t* connection = x11->connection();
     const xcb_window_t root = RootOf(connection);
+    // Checked, so that the server has let the key go before the port counts as closed.
     for (unsigned locks : kLockCombinations) {
-        xcb_ungrab_key(connection, xcb_keycode_t(grab.KeyCode), root,
-                       uint16_t(grab.Modifiers | locks));
+        const xcb_void_cookie_t cookie = xcb_ungrab_key_checked(
+            connection, xcb_keycode_t(grab.KeyCode), root, uint16_t(grab.Modifiers | locks));
+        if (xcb_generic_error_t* error = xcb_request_check(connection, cookie)) std::free(error);
     }
-    xcb_flush(connection);
 }
 
 bool TX11HotKeys::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {

@@ -1,12 +1,13 @@
 #include "child_process.h"
 
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
 #include <thread>
+
+#include "spawn_tied.h"
 
 extern char** environ;
 
@@ -27,9 +28,7 @@ TChildProcess::TChildProcess(const std::string& program, const std::vector<std::
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
-    if (posix_spawn(&Pid_, program.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0) {
-        Pid_ = -1;
-    }
+    Pid_ = SpawnTiedToParent(argv.data(), envp.data());
 }
 
 TChildProcess::~TChildProcess() {

@@ -10,6 +10,12 @@
 
 namespace {
 
+// Windows of other clients come and go while the tree is walked (a splash closing, say);
+// Xlib's default handler would end the whole test program on such a BadWindow.
+int IgnoreXError(Display*, XErrorEvent*) {
+    return 0;
+}
+
 std::string NameOf(KeySym keysym) {
     switch (keysym) {
         case XK_Return:
@@ -58,6 +64,7 @@ std::string TitleOf(Display* display, Window window) {
 }  // namespace
 
 TKeyRecorder::TKeyRecorder(const std::string& display) {
+    XSetErrorHandler(IgnoreXError);
     Display_ = XOpenDisplay(display.c_str());
     if (Display_ == nullptr) return;
     const int screen = DefaultScreen(Display_);

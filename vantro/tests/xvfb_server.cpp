@@ -3,12 +3,13 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
+
+#include "spawn_tied.h"
 
 extern char** environ;
 
@@ -18,17 +19,10 @@ TXvfbServer::TXvfbServer() {
     const std::string fd = std::to_string(fds[1]);
     const char* argv[] = {"Xvfb",      "-displayfd", fd.c_str(), "-screen",   "0",    "1024x768x24",
                           "-nolisten", "tcp",        "-noreset", "-nocursor", nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
-    // Xvfb reports each display number it finds taken; that is noise here.
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    const int spawned =
-        posix_spawnp(&Pid_, "Xvfb", &actions, nullptr, const_cast<char* const*>(argv), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    // Xvfb's own messages (each display number it finds taken) are noise here.
+    Pid_ = SpawnTiedToParent(const_cast<char* const*>(argv), environ, fds[0], true);
     close(fds[1]);
-    if (spawned != 0) {
-        Pid_ = -1;
+    if (Pid_ <= 0) {
         close(fds[0]);
         return;
     }
