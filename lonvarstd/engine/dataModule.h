@@ -18,8 +18,8 @@
 #include "engine/engineMessages.h"
 #include "engine/rs232Device.h"
 #include "engine/timerThread.h"
-#include "platform/spreadsheet/automation.h"
 #include "platform/serial/serial_device.h"
+#include "platform/spreadsheet/automation.h"
 #include "transport/comm/Comm.h"
 #include "transport/d2xx/D2XX.h"
 
