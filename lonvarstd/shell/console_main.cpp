@@ -22,7 +22,9 @@ namespace {
 
 volatile std::sig_atomic_t stopRequested = 0;
 
-void OnSignal(int) { stopRequested = 1; }
+void OnSignal(int) {
+    stopRequested = 1;
+}
 
 // The main thread's message queue: workers post, the main loop takes.
 class ConsoleMessageQueue : public tavrix::MessageSink {
@@ -107,7 +109,8 @@ void HandleMessage(TD& d, const tavrix::EngineMessage& m) {
             }
             break;
         case MsgDeviceState:
-            if (m.wParam == 3) std::cout << Now() << "  " << Label(dev) << ": no answer" << std::endl;
+            if (m.wParam == 3)
+                std::cout << Now() << "  " << Label(dev) << ": no answer" << std::endl;
             break;
         default:
             break;
@@ -137,8 +140,8 @@ int main(int argc, char** argv) {
     d.SetMessageSink(&queue);
     d.OnShowValue = [&d](int index) {
         const tDevice& dev = *d.Devices[index];
-        std::cout << Now() << "  " << Label(dev) << ": " << dev.MwText << "  -> "
-                  << TargetOf(dev) << std::endl;
+        std::cout << Now() << "  " << Label(dev) << ": " << dev.MwText << "  -> " << TargetOf(dev)
+                  << std::endl;
     };
     d.OnXlsError = [&d](int index, const std::string& text) {
         std::cout << Now() << "  " << Label(*d.Devices[index]) << ": spreadsheet error: " << text
@@ -153,8 +156,8 @@ int main(int argc, char** argv) {
     d.SrchDevices(true, true);
     if (!options->keepSettings) ApplyDemoSettings(d, *options);
     for (const auto& dev : d.Devices) {
-        std::cout << "Found " << dev->GetPortName() << " (" << dev->GetId() << "): "
-                  << (dev->Descr ? dev->Descr->Caption : std::string("?")) << ", "
+        std::cout << "Found " << dev->GetPortName() << " (" << dev->GetId()
+                  << "): " << (dev->Descr ? dev->Descr->Caption : std::string("?")) << ", "
                   << TargetOf(*dev) << "\n";
     }
     if (d.Devices.empty()) std::cout << "No gauge found.\n";

@@ -6,8 +6,8 @@
 #include <vector>
 
 struct ConsoleOptions {
-    int seconds = 0;          // 0: run until interrupted
-    int timerMs = 2000;       // timer period given to every instrument
+    int seconds = 0;            // 0: run until interrupted
+    int timerMs = 2000;         // timer period given to every instrument
     bool keepSettings = false;  // use the configuration file as it stands
     bool textOnly = false;      // every instrument writes to its text file
 };
