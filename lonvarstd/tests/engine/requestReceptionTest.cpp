@@ -13,6 +13,7 @@
 #include "engine/dataModule.h"
 #include "engineTestSupport.h"
 #include "gauge_bench.h"
+#include "platform/spreadsheet/fake_office.h"
 #include "support/new_ini_file.h"
 #include "support/tick_count.h"
 
@@ -39,6 +40,8 @@ protected:
         }
         d.PortLister = &tavrix::bench::listBenchPorts;
         d.SetMessageSink(&sink);
+        // A gauge left at the default target (the spreadsheet) must not start a real office.
+        d.SetXlsOffice(&office);
     }
     void TearDown() override {
         d.ResetDevices();
@@ -113,6 +116,7 @@ protected:
     TempProgDir prog;
     GaugeBench bench;
     tDeviceDescr custom;  // a type of a test's own; outlives the devices that use it
+    tavrix::spreadsheet::FakeOffice office;
     TD d;
     tavrix::RecordingMessageSink sink;
     std::size_t handled_ = 0;
@@ -335,6 +339,7 @@ TEST_F(ReceptionTest, SwitchCableRequestsTheBoundGaugeOnEveryThirdPress) {
     gauge.AnforderSerNrTVI = sw.GetId();
     gauge.AnforderCycle = true;
     gauge.AnforderCycleIdx = 2;
+    gauge.MwZielAppl = MwZielNone;
     sw.SchalterCycleCount = 3;
     Start();
 
