@@ -54,6 +54,15 @@ public:
         for (DWORD i = 0; p && i < index; ++i) p = p->next;
         return p ? p->dev : nullptr;
     }
+    // Hands the context over to a cable opened in it. A libusb device belongs to the
+    // context that found it, so that context has to live as long as the open cable;
+    // the list itself can go (the open device holds its own reference).
+    ftdi_context* releaseContext() {
+        if (list_) ftdi_list_free(&list_);
+        ftdi_context* ctx = ctx_;
+        ctx_ = nullptr;
+        return ctx;
+    }
 
 private:
     ftdi_context* ctx_ = nullptr;
@@ -170,18 +179,16 @@ public:
     }
     FT_STATUS open(int index, std::unique_ptr<FtCable>& cable) override {
         std::lock_guard<std::mutex> lock(mutex_);
+        // Opened in the context that listed it: a device found in one context and
+        // opened in another would outlive the context it belongs to.
         DeviceList list;
         libusb_device* dev = list.at(static_cast<DWORD>(index));
         if (!dev) return FT_DEVICE_NOT_FOUND;
-        ftdi_context* ctx = ftdi_new();
-        if (!ctx) return FT_INSUFFICIENT_RESOURCES;
+        ftdi_context* ctx = list.context();
         ctx->usb_read_timeout = kUsbTimeoutMs;
         ctx->usb_write_timeout = kUsbTimeoutMs;
-        if (ftdi_usb_open_dev(ctx, dev) < 0) {
-            ftdi_free(ctx);
-            return FT_DEVICE_NOT_OPENED;
-        }
-        auto opened = std::make_unique<FtdiCable>(ctx);
+        if (ftdi_usb_open_dev(ctx, dev) < 0) return FT_DEVICE_NOT_OPENED;
+        auto opened = std::make_unique<FtdiCable>(list.releaseContext());
         // Plain UART mode, and answers handed over without the 16 ms hold-back.
         ftdi_set_bitmode(ctx, 0, BITMODE_RESET);
         ftdi_set_latency_timer(ctx, kLatencyTimerMs);
