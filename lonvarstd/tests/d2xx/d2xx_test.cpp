@@ -233,6 +233,12 @@ TEST_F(D2xxTest, CableOpenOnlyOnce) {
     EXPECT_FALSE(second.IsOpen);
     EXPECT_EQ(first.Close(), FT_OK);
     EXPECT_EQ(second.Open(), FT_OK);
+    second.Close();
+
+    // A cable object freed while open lets go of the cable.
+    { EXPECT_EQ(std::make_unique<tFT_Device>(0)->Open(), FT_OK); }
+    tFT_Device third(0);
+    EXPECT_EQ(third.Open(), FT_OK);
 }
 
 TEST_F(D2xxTest, UnpluggedDuringReadFailsWithStatusAndNeverHangs) {

@@ -57,7 +57,11 @@ tFT_Device::tFT_Device(std::int32_t index)
     GetFTDeviceDescription();
 }
 
-tFT_Device::~tFT_Device() = default;
+tFT_Device::~tFT_Device() {
+    // A cable still open would stay claimed by this process, and no later open
+    // of it could succeed until the program ends.
+    if (IsOpen) FT_Close(Handle);
+}
 
 FT_STATUS tFT_Device::Record(FT_STATUS status, const char* operation) {
     Status = static_cast<std::int32_t>(status);
