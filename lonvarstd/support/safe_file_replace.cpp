@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "support/ini_io_error.h"
@@ -95,10 +96,24 @@ void syncFolder(const std::string& path) {
     ::close(fd);
 }
 
+// The file a settings path really names. A settings file kept elsewhere behind a
+// symbolic link is rewritten where it lies; renaming over the link would replace
+// the link with a copy and leave the real file behind, unchanged from then on.
+std::string resolvedTarget(const std::string& path) {
+    struct stat link {};
+    if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return path;
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (real == nullptr) return path;  // a dangling link: nothing to keep behind it
+    std::string target(real);
+    std::free(real);
+    return target;
+}
+
 }  // namespace
 
-void ReplaceFileKeepingBackup(const std::string& path, std::string_view content,
+void ReplaceFileKeepingBackup(const std::string& settingsPath, std::string_view content,
                               const std::string& backupPath) {
+    const std::string path = resolvedTarget(settingsPath);
     struct stat old {};
     const bool oldExists = ::stat(path.c_str(), &old) == 0;
     if (!oldExists && errno != ENOENT) throw IniIoError(path, errnoText("stat", errno));

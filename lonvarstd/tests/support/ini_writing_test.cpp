@@ -83,6 +83,20 @@ TEST_F(IniWriting, RewriteKeepsTheFilePermissions) {
     EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0640));
 }
 
+TEST_F(IniWriting, ALinkedSettingsFileIsRewrittenWhereItLies) {
+    std::filesystem::create_directory(folder.file("shared"));
+    const std::string real = folder.file("shared/DEFAULT.TVC");
+    const std::string link = folder.file("DEFAULT.TVC");
+    writeBytes(real, "[S]\r\nK=old\r\n");
+    std::filesystem::create_symlink(real, link);
+
+    { tPgIniFile(link).WriteString("S", "K", "new"); }
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(readBytes(real), "[S]\r\nK=new\r\n");
+    EXPECT_EQ(readBytes(folder.file("DEFAULT.bak")), "[S]\r\nK=old\r\n");
+    EXPECT_EQ(tPgIniFile(link).ReadString("S", "K", ""), "new");
+}
+
 // A file as a Windows editor saves it: every section and entry, duplicates and odd
 // values included, must come back byte for byte.
 TEST_F(IniWriting, LoadAndWriteKeepsAForeignFileByteForByte) {
