@@ -84,9 +84,16 @@ std::shared_ptr<Session> Connect(const std::string& programDir, const std::strin
     return Guarded("connecting to the office", [&] {
         auto bridge =
             css::bridge::BridgeFactory::create(local)->createBridge("", "urp", connection, nullptr);
-        Ref<css::uno::XComponentContext> remote(bridge->getInstance("StarOffice.ComponentContext"),
-                                                css::uno::UNO_QUERY_THROW);
-        return std::make_shared<Session>(bridge, remote);
+        try {
+            Ref<css::uno::XComponentContext> remote(
+                bridge->getInstance("StarOffice.ComponentContext"), css::uno::UNO_QUERY_THROW);
+            return std::make_shared<Session>(bridge, remote);
+        } catch (const css::uno::Exception&) {
+            // The factory keeps an unnamed bridge, its threads and its pipe until it is
+            // disposed: an office still starting up would leave one behind per attempt.
+            Session failed(bridge, nullptr);
+            throw;
+        }
     });
 }
 
