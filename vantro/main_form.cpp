@@ -74,6 +74,7 @@ TMainForm::TMainForm(TKeyboardOutput& keyboard, THotKeyRegistrar& hotKeys, TPort
     ApplyShownLayout();
 
     connect(&MSComm1, &TSerialLine::DataArrived, this, &TMainForm::OnComm);
+    connect(&MSComm1, &TSerialLine::LineLost, this, &TMainForm::LineLost);
     connect(&Timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
     HotKeys_.OnHotKey = [this](int id) { KbdHook(id); };
 }
@@ -356,11 +357,22 @@ void TMainForm::TogglePort() {
         return;
     }
     MSComm1.Close();
+    PortClosed();
+}
+
+void TMainForm::PortClosed() {
     setWindowTitle(QString::fromStdString(ClosedCaption()));
     for (int i = 0; i < 4; ++i) {
         if (HotKeyRegistered[i]) HotKeys_.Unregister(i);
         HotKeyRegistered[i] = 0;
     }
+}
+
+void TMainForm::LineLost() {
+    // The device went away under the open port: the window says the port is closed, the
+    // hot keys go, and the user learns why. Selecting the port again reopens it.
+    PortClosed();
+    if (ShowMessage) ShowMessage("Error: " + MSComm1.ErrorText());
 }
 
 TReadingOptions TMainForm::Options() const {
@@ -385,7 +397,9 @@ void TMainForm::EndOfReading() {
         Assembler_.Clear();
         return;
     }
-    if (!isActiveWindow()) {
+    // Not into the wedge itself: neither the main window nor one of its dialogs, where an
+    // Enter after the digits would accept the port set-up with whatever they picked.
+    if (!isActiveWindow() && QApplication::activeWindow() == nullptr) {
         Keyboard_.SendKeys(Assembler_.KeyText(), false);
         Keyboard_.SendKeys(ExpandPostamble(PostambleKeys), true);
     }

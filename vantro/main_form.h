@@ -115,6 +115,8 @@ private:
     void ApplyHiddenLayout();
     void SelectPort(int number);
     void OnComm();
+    void PortClosed();
+    void LineLost();
     void EndOfReading();
     void Timer1Timer();
     void SetCaption(const std::string& objectName, const std::string& text, bool append);

@@ -18,6 +18,19 @@ bool IsPseudoTerminal(const std::string& devicePath) {
 
 TSerialLine::TSerialLine(QObject* parent) : QObject(parent) {
     connect(&Port_, &QSerialPort::readyRead, this, &TSerialLine::DataArrived);
+    // A vanished device keeps reporting itself readable and failing: left open, it would
+    // spin the event loop and look alive. Closed later, not inside the failing read.
+    connect(&Port_, &QSerialPort::errorOccurred, this, &TSerialLine::OnError, Qt::QueuedConnection);
+}
+
+void TSerialLine::OnError(QSerialPort::SerialPortError) {
+    // The port's present state decides: a report queued before a reopening is stale.
+    const QSerialPort::SerialPortError error = Port_.error();
+    if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError) return;
+    if (!Port_.isOpen()) return;
+    ErrorText_ = DevicePath_ + ": " + Port_.errorString().toStdString();
+    Close();
+    emit LineLost();
 }
 
 TSerialLine::~TSerialLine() {
@@ -37,6 +50,7 @@ bool TSerialLine::Open(const std::string& devicePath, const std::string& portSet
         ErrorText_ = line.Error;
         return false;
     }
+    DevicePath_ = devicePath;
     Port_.setPortName(QString::fromStdString(devicePath));
     if (!Port_.open(QIODevice::ReadWrite)) {
         ErrorText_ = devicePath + ": " + Port_.errorString().toStdString();

@@ -36,8 +36,14 @@ public:
 
 signals:
     void DataArrived();
+    // The device went away while open (unplugged, hung up): the port has been closed and
+    // ErrorText() says why.
+    void LineLost();
 
 private:
+    void OnError(QSerialPort::SerialPortError error);
+
     QSerialPort Port_;
+    std::string DevicePath_;
     std::string ErrorText_;
 };

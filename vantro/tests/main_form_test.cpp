@@ -226,6 +226,25 @@ TEST_F(MainFormTest, LumoAdapterFollowUpIsDiscardedButNothingElse) {
     EXPECT_FALSE(Form->Lumo.FollowUpDue);
 }
 
+TEST_F(MainFormTest, NothingIsTypedIntoTheWedgesOwnDialogs) {
+    Start();
+    SelectCombo(1);
+    Form->TermKeyCombo->setCurrentIndex(1);
+    Form->TermKeyComboClick();
+    Form->BeepOnInput->setChecked(true);
+    TAboutBox about(false, Form.get());
+    about.show();
+    about.activateWindow();
+    ASSERT_TRUE(WaitUntil([&] { return QApplication::activeWindow() == &about; }));
+    Gauge1.Send("7.5\r");
+    ASSERT_TRUE(WaitUntil([&] { return Shown() == "7.5"; }));
+    EXPECT_EQ(Beeps, 1);
+    EXPECT_EQ(Keyboard.Typed, "");
+    about.close();
+    ASSERT_TRUE(WaitUntil([&] { return QApplication::activeWindow() == nullptr; }));
+    ASSERT_TRUE(TypedAfter(Gauge1, "8\r", "8{ENTER}"));
+}
+
 TEST_F(MainFormTest, HotKeysOnlyWhileThePortIsOpen) {
     Start();
     Form->KbdHook(0);
@@ -250,6 +269,23 @@ TEST_F(MainFormTest, HotKeysOnlyWhileThePortIsOpen) {
     EXPECT_EQ(Form->HotKeyRegistered, (std::array<int, 4>{0, 0, 0, 0}));
     Form->KbdHook(0);
     EXPECT_EQ(Gauge2.Receive(1, 300ms, PumpEvents), "");
+}
+
+TEST_F(MainFormTest, AGaugeThatGoesAwayClosesThePortAndIsReported) {
+    Start();
+    SelectCombo(1);
+    ASSERT_TRUE(TypedAfter(Gauge1, "1.5\r", "1.5"));
+    Gauge1.HangUp();
+    ASSERT_TRUE(WaitUntil([&] { return !Messages.empty(); }));
+    EXPECT_TRUE(Messages[0].starts_with("Error: ")) << Messages[0];
+    EXPECT_FALSE(Form->PortOpen());
+    EXPECT_EQ(Form->windowTitle(), "Vantro (Inactive)");
+    EXPECT_TRUE(HotKeys.Registered.empty());
+    EXPECT_EQ(Form->Combo1->currentIndex(), 1);  // still chosen, to be reopened
+    // The other gauge still works.
+    SelectCombo(2);
+    ASSERT_TRUE(TypedAfter(Gauge2, "2\r", "1.52"));
+    EXPECT_EQ(Messages.size(), 1u);
 }
 
 TEST_F(MainFormTest, PortSelectorsFollowEachOtherAndFailuresAreReported) {

@@ -26,6 +26,13 @@ TPtyGauge::~TPtyGauge() {
     if (Master_ >= 0) close(Master_);
 }
 
+void TPtyGauge::HangUp() {
+    if (SlaveKeeper_ >= 0) close(SlaveKeeper_);
+    if (Master_ >= 0) close(Master_);
+    SlaveKeeper_ = -1;
+    Master_ = -1;
+}
+
 void TPtyGauge::Send(const std::string& bytes) {
     size_t done = 0;
     while (done < bytes.size()) {

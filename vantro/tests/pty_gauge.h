@@ -14,6 +14,8 @@ public:
 
     const std::string& DevicePath() const { return SlavePath_; }
     void Send(const std::string& bytes);
+    // The gauge goes away as an unplugged adapter does: the wedge's side is hung up.
+    void HangUp();
     // Whatever the wedge has written so far, waiting up to the time-out for at least
     // `atLeast` bytes; `pump` runs between polls (to let an in-process event loop work).
     std::string Receive(std::size_t atLeast, std::chrono::milliseconds timeout,

@@ -58,3 +58,23 @@ TEST(SerialLine, EveryFlowChoiceOpensAndBadInputIsRefusedWithAReason) {
     EXPECT_NE(line.ErrorText().find("parity"), std::string::npos);
     EXPECT_FALSE(line.IsOpen());
 }
+
+TEST(SerialLine, AVanishedDeviceClosesThePortInsteadOfSpinning) {
+    TPtyGauge gauge;
+    TSerialLine line;
+    int lost = 0;
+    int notices = 0;
+    QObject::connect(&line, &TSerialLine::LineLost, [&] { ++lost; });
+    QObject::connect(&line, &TSerialLine::DataArrived, [&] { ++notices; });
+    ASSERT_TRUE(line.Open(gauge.DevicePath(), "4800,E,7,2", 0)) << line.ErrorText();
+    const std::string path = gauge.DevicePath();
+    gauge.HangUp();
+    ASSERT_TRUE(WaitUntil([&] { return lost > 0; }));
+    EXPECT_FALSE(line.IsOpen());
+    EXPECT_NE(line.ErrorText().find(path), std::string::npos) << line.ErrorText();
+    // Closed, the port reports nothing more.
+    const int noticesAtLoss = notices;
+    WaitUntil([] { return false; }, 300ms);
+    EXPECT_EQ(lost, 1);
+    EXPECT_EQ(notices, noticesAtLoss);
+}
