@@ -104,7 +104,9 @@ public:
 
     // --- workers ---
     void StartThreads();
-    // Asks every worker to end and waits until all have, at most 2000 ms.
+    // Asks every worker to end and waits, handling messages, until all have or 2000 ms
+    // have passed; a worker still in its tick then is waited for without handling
+    // messages, so that no worker uses a port after this returns.
     void StopThreads();
     void StartThread(int index);
     void StopThread(int index);
@@ -159,6 +161,9 @@ private:
     // reaping the workers that have ended meanwhile.
     void WaitForWorkers(const std::function<bool()>& done);
     void ReapEndedWorkers();
+    // Joins every worker that was asked to end: no port is closed or reopened, and no
+    // second worker started, while a tick of the old one may still touch the device.
+    void JoinEndingWorkers();
     // Before records are freed: a worker that outlived the wait of StopThreads
     // must not poll a freed record, so this one waits for good.
     void JoinAllWorkers();

@@ -29,6 +29,8 @@ bool tDevice::Open() {
     }
 
     if (Connection == ConnectionUsb && Ft != nullptr) {
+        // A cable the worker gave up on is still held: let it go before taking it again.
+        if (Ft->IsOpen) Ft->Close();
         if (Ft->Open() != 0) return false;
         // Failures after the open are recorded in the cable and do not stop the sequence.
         if (Descr->DtrLevel() == 1) {
@@ -52,12 +54,12 @@ bool tDevice::Open() {
 }
 
 void tDevice::Close() {
-    if (Opened) {
-        if (Connection == ConnectionRs232 && Rs232 != nullptr) {
-            Rs232->Comm->Close();
-        } else if (Connection == ConnectionUsb && Ft != nullptr) {
-            Ft->Close();
-        }
+    // The worker clears Opened when a cable fails, but the cable stays held until it
+    // is closed here; left open it could not be taken again by the next search.
+    if (Connection == ConnectionRs232 && Rs232 != nullptr) {
+        if (Opened || Rs232->Comm->IsOpen()) Rs232->Comm->Close();
+    } else if (Connection == ConnectionUsb && Ft != nullptr) {
+        if (Opened || Ft->IsOpen) Ft->Close();
     }
     Opened = false;
 }

@@ -25,6 +25,10 @@ void TD::StartThread(int index) {
                                                       [this] { ThreadTerminated(); }));
     dev->Thread = threads_.back().get();
     ++ThreadCount;
+    // A worker runs, so the stops must see it: after StopThread ended the last one, a
+    // worker started again here would otherwise be skipped by StopThreads and have
+    // its port closed under it.
+    ThreadsRunning = true;
 }
 
 void TD::StopThreads() {
@@ -35,6 +39,9 @@ void TD::StopThreads() {
         dev->Thread = nullptr;
     }
     WaitForWorkers([this] { return ThreadCount == 0; });
+    // Past the wait the windows stop being served, but a worker still in its tick
+    // (a long pulse, a slow write) is waited for: the callers close the ports next.
+    JoinEndingWorkers();
     ThreadsRunning = false;
 }
 
@@ -46,6 +53,7 @@ void TD::StopThread(int index) {
     dev->Thread = nullptr;
     const std::int32_t before = ThreadCount;
     WaitForWorkers([this, before] { return ThreadCount < before; });
+    JoinEndingWorkers();
     if (ThreadCount == 0) ThreadsRunning = false;
 }
 
@@ -75,6 +83,17 @@ void TD::ReapEndedWorkers() {
     const auto now = std::chrono::steady_clock::now();
     for (auto it = threads_.begin(); it != threads_.end();) {
         if ((*it)->Terminated() && (*it)->WaitFinished(now)) {
+            (*it)->Reap();
+            it = threads_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void TD::JoinEndingWorkers() {
+    for (auto it = threads_.begin(); it != threads_.end();) {
+        if ((*it)->Terminated()) {
             (*it)->Reap();
             it = threads_.erase(it);
         } else {

@@ -274,6 +274,72 @@ TEST_F(ReceptionTest, CablePulledDuringAReadingStopsPollingWithoutAHang) {
     EXPECT_EQ(dev.ValueCount(), 0u);
 }
 
+TEST_F(ReceptionTest, CableDroppedAfterAFailedQueryIsReleasedAndOpensAgain) {
+    tDevice& dev = UsbGauge();
+    Start();
+    Bench("fail lumo queue 4 times=1");
+    const auto deadline = std::chrono::steady_clock::now() + kWait;
+    while (dev.Opened && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(5ms);
+    ASSERT_FALSE(dev.Opened);
+
+    // The device dialog's way of applying new settings: the cable is let go before it
+    // is taken again, not opened a second time over the first handle.
+    d.StopThread(0);
+    dev.Close();
+    EXPECT_NE(bench.command("state lumo").text.find("open=0"), std::string::npos);
+    ASSERT_TRUE(dev.Open());
+    d.StartThread(0);
+    d.RequestOne(0);
+    ASSERT_TRUE(WaitCount(MsgValueQueued, 0, 0, 1));
+
+    // Dropped once more, then a search: the next generation gets the cable.
+    Bench("fail lumo queue 4 times=1");
+    const auto again = std::chrono::steady_clock::now() + kWait;
+    while (dev.Opened && std::chrono::steady_clock::now() < again) std::this_thread::sleep_for(5ms);
+    ASSERT_FALSE(dev.Opened);
+    d.ResetDevices();
+    EXPECT_NE(bench.command("state lumo").text.find("open=0"), std::string::npos);
+    d.SrchDevices(false, true);
+    ASSERT_EQ(d.Devices.size(), 1u);
+    d.OpenDevices(true);
+    EXPECT_TRUE(d.Devices[0]->Opened);
+}
+
+TEST_F(ReceptionTest, WorkerThatOutlastsTheStopWaitIsNotClosedUnderOrDoubled) {
+    tDevice& dev = UsbGauge("mode=never");
+    tDeviceDescr& descr = custom;
+    descr = *dev.Descr;
+    descr.PulseMs = 2600;  // one tick longer than the 2000 ms the stop waits
+    dev.Descr = &descr;
+    Start();
+
+    // Stopping one worker in the middle of its long pulse, then starting it again
+    // at once, as the device dialog does: never two workers on one device.
+    d.RequestOne(0);
+    ASSERT_TRUE(WaitCount(MsgDeviceState, 0, 0, 1));
+    d.StopThread(0);
+    dev.Close();
+    ASSERT_TRUE(dev.Open());
+    d.StartThread(0);
+    EXPECT_EQ(d.ThreadCount, 1);
+
+    // A reset in the middle of a long pulse: the pulse ends before the cable is closed,
+    // and no worker is left running on the freed records.
+    d.RequestOne(0);
+    ASSERT_TRUE(WaitCount(MsgDeviceState, 0, 0, 2));
+    bench.command("clearlog");
+    d.CloseDevices(true);
+    EXPECT_EQ(d.ThreadCount, 0);
+    EXPECT_FALSE(d.ThreadsRunning);
+    std::vector<std::string> order;
+    for (const std::string& entry : bench.log()) {
+        if (entry.find("dtr 1") != std::string::npos) order.push_back("dtr 1");
+        if (entry.find(" close") != std::string::npos) order.push_back("close");
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"dtr 1", "close"}));
+}
+
 TEST_F(ReceptionTest, TimerRequestsEveryPeriodAndCatchesUpAfterAHoldUp) {
     ManualClock clock;
     d.TickSource = [&clock] { return clock.now.load(); };
