@@ -12,9 +12,25 @@ std::string AutoStartFolder(bool currentUser) {
     return (config + QStringLiteral("/autostart")).toStdString();
 }
 
+namespace {
+
+// A percent sign opens a field code in Exec, so a literal one is written twice.
+std::string EscapePercent(const std::string& text) {
+    std::string escaped;
+    for (char c : text) {
+        escaped += c;
+        if (c == '%') escaped += '%';
+    }
+    return escaped;
+}
+
+}  // namespace
+
 std::string DesktopExecValue(const std::string& programPath) {
     const std::string reserved = " \t\n\"'\\><~|&;$*?#()`";
-    if (programPath.find_first_of(reserved) == std::string::npos) return programPath;
+    if (programPath.find_first_of(reserved) == std::string::npos) {
+        return EscapePercent(programPath);
+    }
     std::string quoted = "\"";
     for (char c : programPath) {
         if (c == '"' || c == '`' || c == '$' || c == '\\') quoted += '\\';
@@ -27,7 +43,7 @@ std::string DesktopExecValue(const std::string& programPath) {
         escaped += c;
         if (c == '\\') escaped += '\\';
     }
-    return escaped;
+    return EscapePercent(escaped);
 }
 
 bool SetAutoStart(bool set, const std::string& valueName, const std::string& command,

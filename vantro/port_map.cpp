@@ -47,8 +47,9 @@ std::map<int, std::string> ParsePortOverrides(const std::string& text) {
         if (key.size() > 3 && (key.compare(0, 3, "COM") == 0 || key.compare(0, 3, "com") == 0)) {
             key = key.substr(3);
         }
-        if (key.empty() || key.size() > 2 ||
-            !std::all_of(key.begin(), key.end(), [](char c) { return std::isdigit(c); })) {
+        if (key.empty() || key.size() > 2 || !std::all_of(key.begin(), key.end(), [](char c) {
+                return std::isdigit(static_cast<unsigned char>(c));
+            })) {
             continue;
         }
         const int number = std::atoi(key.c_str());

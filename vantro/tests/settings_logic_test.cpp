@@ -146,4 +146,7 @@ TEST_F(StoredSettings, AutoStartEntryIsWrittenAndRemoved) {
     EXPECT_TRUE(SetAutoStart(false, "Vantro", "", true, false));  // already gone: still fine
     EXPECT_EQ(DesktopExecValue("/usr/bin/Vantro"), "/usr/bin/Vantro");
     EXPECT_EQ(DesktopExecValue("/a b/$x"), "\"/a b/\\\\$x\"");
+    // A literal percent sign would otherwise start a field code and spoil the command.
+    EXPECT_EQ(DesktopExecValue("/opt/100%/Vantro"), "/opt/100%%/Vantro");
+    EXPECT_EQ(DesktopExecValue("/my 50%/Vantro"), "\"/my 50%%/Vantro\"");
 }
