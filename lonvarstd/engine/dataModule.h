@@ -91,9 +91,11 @@ public:
     void SrchDevices(bool srchCom, bool srchUsb) { SrchDevices(DeviceRows, srchCom, srchUsb); }
     void ListComPorts(std::vector<std::string>& list);
     // The search timer's tick: when the number of attached cables differs from
-    // `lastCount`, resets, searches again, remembers the new count and opens the
-    // devices with their workers. True when it searched.
-    bool SrchOnUsbChange(std::uint32_t& lastCount);
+    // `lastCount`, resets, searches again, remembers the new count, runs `beforeOpen`
+    // (the windows rebuild their panels there, and settings that decide whether a
+    // port opens must be in place by then) and opens the devices with their
+    // workers. True when it searched.
+    bool SrchOnUsbChange(std::uint32_t& lastCount, const std::function<void()>& beforeOpen = {});
     void OpenDevices(bool startThreads);
     void CloseDevices(bool stopThreads);
 

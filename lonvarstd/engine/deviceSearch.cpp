@@ -146,12 +146,13 @@ void TD::SearchUsbCables(tDeviceListModel& listView) {
     }
 }
 
-bool TD::SrchOnUsbChange(std::uint32_t& lastCount) {
+bool TD::SrchOnUsbChange(std::uint32_t& lastCount, const std::function<void()>& beforeOpen) {
     GetFTDeviceCount();
     if (FtDeviceCount == lastCount) return false;
     ResetDevices();
     SrchDevices(true, true);
     lastCount = FtDeviceCount;
+    if (beforeOpen) beforeOpen();
     OpenDevices(true);
     return true;
 }

@@ -183,10 +183,14 @@ int main(int argc, char** argv) {
         // The cable count is watched every 200 ms, as the main window does.
         if (std::chrono::steady_clock::now() >= nextCheck) {
             nextCheck += std::chrono::milliseconds(200);
-            if (d.SrchOnUsbChange(lastCount)) {
+            // The demo settings go in before the devices open: a COM port gauge opens
+            // only once it has its type.
+            const auto demo = [&] {
+                if (!options->keepSettings) ApplyDemoSettings(d, *options);
+            };
+            if (d.SrchOnUsbChange(lastCount, demo)) {
                 std::cout << Now() << "  cables changed: searched again, " << d.Devices.size()
                           << " device(s)" << std::endl;
-                if (!options->keepSettings) ApplyDemoSettings(d, *options);
                 for (int i = 0; i < static_cast<int>(d.Devices.size()); ++i) {
                     if (d.Devices[i]->AnforderType == AnforderTimer) d.TimerButtonDown(i);
                 }

@@ -144,8 +144,17 @@ TEST_F(SearchTest, UnpluggedDeviceKeepsItsRowAndComesBackWithItsSettings) {
     EXPECT_EQ(d.Devices[1]->GetSerNr(), "SW1");
     EXPECT_EQ(d.DeviceRows.Row(1).SubItems[SubItemSerialNo], "SW1");
 
+    // Settings made between the search and the opening decide what opens: the COM
+    // port gauge given its type there is opened and read.
     Bench("unplug switch");
-    ASSERT_TRUE(d.SrchOnUsbChange(count));
+    bool closedBeforeOpening = false;
+    ASSERT_TRUE(d.SrchOnUsbChange(count, [&] {
+        closedBeforeOpening = !d.Devices.at(0)->Opened;
+        d.Devices[0]->DescrIdx = 1;
+        d.Devices[0]->Descr = d.Rs232Descrs[1].get();
+    }));
+    EXPECT_TRUE(closedBeforeOpening);
+    EXPECT_TRUE(d.Devices[0]->Opened);
     ASSERT_EQ(d.Devices.size(), 1u);
     const tDeviceListRow& gone = d.DeviceRows.Row(1);
     EXPECT_EQ(gone.Caption, "USB ?");
