@@ -1,5 +1,7 @@
 #include "x11_keyboard_output.h"
 
+#include <vector>
+
 #include "keystroke_text.h"
 
 // The X11 headers come last: they define macros (None, Status, Bool) that clash with C++.
@@ -32,6 +34,30 @@ unsigned long KeysymFor(const TKeystroke& key) {
     return 0x01000000ul | key.Character;
 }
 
+// A key that types the keysym, plain or with Shift, in the layout group in use: with two
+// layouts ("us,de", the second active) the key that gives "-" in the first gives another
+// character in the second. Keys with fewer groups wrap, as the server does by default.
+bool FindKey(_XkbDesc* keyboard, int group, unsigned long keysym, unsigned char& code,
+             bool& shifted) {
+    if (keyboard == nullptr || keyboard->map == nullptr || keyboard->map->types == nullptr) {
+        return false;
+    }
+    for (int level = 0; level < 2; ++level) {
+        for (int key = keyboard->min_key_code; key <= keyboard->max_key_code; ++key) {
+            const int groups = XkbKeyNumGroups(keyboard, key);
+            if (groups == 0) continue;
+            const int effective = group % groups;
+            if (level >= XkbKeyGroupWidth(keyboard, key, effective)) continue;
+            if (XkbKeySymEntry(keyboard, key, level, effective) == keysym) {
+                code = static_cast<unsigned char>(key);
+                shifted = level == 1;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 TX11KeyboardOutput::TX11KeyboardOutput() {
@@ -50,7 +76,17 @@ TX11KeyboardOutput::~TX11KeyboardOutput() {
 
 void TX11KeyboardOutput::SendKeys(const std::string& keystrokeText, bool wait) {
     if (Display_ == nullptr) return;
-    for (const TKeystroke& key : ParseKeystrokeText(keystrokeText)) TypeKeysym(KeysymFor(key));
+    const std::vector<TKeystroke> keys = ParseKeystrokeText(keystrokeText);
+    if (keys.empty()) {
+        if (wait) XSync(Display_, False);
+        return;
+    }
+    // The keyboard as it is now: its layouts, and the one the user has switched to.
+    XkbDescPtr keyboard = XkbGetMap(Display_, XkbKeyTypesMask | XkbKeySymsMask, XkbUseCoreKbd);
+    XkbStateRec state{};
+    const int group = XkbGetState(Display_, XkbUseCoreKbd, &state) == Success ? state.group : 0;
+    for (const TKeystroke& key : keys) TypeKeysym(KeysymFor(key), keyboard, group);
+    if (keyboard != nullptr) XkbFreeKeyboard(keyboard, 0, True);
     if (wait) {
         XSync(Display_, False);
     } else {
@@ -58,20 +94,13 @@ void TX11KeyboardOutput::SendKeys(const std::string& keystrokeText, bool wait) {
     }
 }
 
-void TX11KeyboardOutput::TypeKeysym(unsigned long keysym) {
-    const KeyCode code = XKeysymToKeycode(Display_, keysym);
-    if (code == 0) {
+void TX11KeyboardOutput::TypeKeysym(unsigned long keysym, _XkbDesc* keyboard, int group) {
+    KeyCode code = 0;
+    bool shifted = false;
+    if (!FindKey(keyboard, group, keysym, code, shifted)) {
+        // Not on the keyboard, or only through another level (AltGr ...): borrow a free key.
         TypeThroughSpareKeycode(keysym);
         return;
-    }
-    bool shifted = false;
-    if (XkbKeycodeToKeysym(Display_, code, 0, 0) != keysym) {
-        if (XkbKeycodeToKeysym(Display_, code, 0, 1) != keysym) {
-            // Reachable only through another level (AltGr ...): borrow a free key instead.
-            TypeThroughSpareKeycode(keysym);
-            return;
-        }
-        shifted = true;
     }
     const KeyCode shift = XKeysymToKeycode(Display_, XK_Shift_L);
     if (shifted) XTestFakeKeyEvent(Display_, shift, True, CurrentTime);

@@ -6,6 +6,7 @@
 #include "keyboard_output.h"
 
 struct _XDisplay;
+struct _XkbDesc;
 
 class TX11KeyboardOutput : public TKeyboardOutput {
 public:
@@ -19,7 +20,7 @@ public:
     void SendKeys(const std::string& keystrokeText, bool wait) override;
 
 private:
-    void TypeKeysym(unsigned long keysym);
+    void TypeKeysym(unsigned long keysym, _XkbDesc* keyboard, int group);
     void TypeThroughSpareKeycode(unsigned long keysym);
 
     _XDisplay* Display_ = nullptr;

@@ -19,6 +19,10 @@
 #include "x11_keyboard_output.h"
 #include "x11_session.h"
 
+// The X11 headers come last: they define macros (None, Status, Bool) that clash with Qt.
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+
 using namespace std::chrono_literals;
 
 static auto* const kSession = ::testing::AddGlobalTestEnvironment(new TX11Session);
@@ -126,6 +130,45 @@ TEST_F(WedgeX11Test, NothingIsTypedWhileTheWedgeIsActive) {
     // first thing the recorder receives.
     FocusRecorder();
     ASSERT_TRUE(Types("6\r", "6{ENTER}"));
+}
+
+// Two layouts with the second in use: the key that gives "-" in the first gives another
+// character in the second, so each character must be looked up in the layout in use.
+class SecondLayout {
+public:
+    explicit SecondLayout(const std::string& display) : Display_(display) {
+        Ok_ = std::system(("setxkbmap -display " + display + " -layout us,de").c_str()) == 0;
+        Connection_ = XOpenDisplay(display.c_str());
+        Ok_ = Ok_ && Connection_ != nullptr && XkbLockGroup(Connection_, XkbUseCoreKbd, 1);
+        if (Connection_ != nullptr) XSync(Connection_, False);
+    }
+    ~SecondLayout() {
+        if (Connection_ != nullptr) {
+            XkbLockGroup(Connection_, XkbUseCoreKbd, 0);
+            XCloseDisplay(Connection_);
+        }
+        [[maybe_unused]] const int restored =
+            std::system(("setxkbmap -display " + Display_ + " -layout us").c_str());
+    }
+    bool Ok() const { return Ok_; }
+
+private:
+    std::string Display_;
+    _XDisplay* Connection_ = nullptr;
+    bool Ok_ = false;
+};
+
+TEST_F(WedgeX11Test, ReadingsArriveWhicheverLayoutIsInUse) {
+    const SecondLayout layout(qEnvironmentVariable("DISPLAY").toStdString());
+    if (!layout.Ok()) GTEST_SKIP() << "the keyboard layout could not be switched";
+    OpenCom1WithPostamble(1);
+    std::string expected = "-12.5{ENTER}";
+    ASSERT_TRUE(Types("-12.5\r", expected));
+    expected += "+0.5{ENTER}";
+    ASSERT_TRUE(Types("+0.5\r", expected));
+    Form->CommaSeperator->setChecked(true);
+    expected += "-3,25{ENTER}";
+    ASSERT_TRUE(Types("-3.25\r", expected));
 }
 
 TEST_F(WedgeX11Test, F9RequestsAReadingOnlyWhileThePortIsOpen) {
