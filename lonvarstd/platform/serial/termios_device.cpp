@@ -56,6 +56,9 @@ TermiosDevice::~TermiosDevice() {
     // The exclusive flag lives on the tty, which may outlast this descriptor
     // (a pty slave stays while its master is open): clear it for the next user.
     ::ioctl(fd_, TIOCNXCL);
+    // Output held back by flow control would make close() wait for it to drain
+    // (up to half a minute); a closed port has no use for it.
+    ::tcflush(fd_, TCOFLUSH);
     ::close(fd_);
 }
 
