@@ -106,6 +106,10 @@ void HandleMessage(TD& d, const tavrix::EngineMessage& m) {
             if (m.wParam != 0) {
                 std::cout << Now() << "  " << Label(dev) << ": error " << m.wParam << " "
                           << dev.FtStatusText.get() << std::endl;
+            } else if (dev.MwZielAppl == MwZielXls && dev.XlsRow > dev.MwXlsZielStartRow) {
+                // The spreadsheet output reports each successful write with code 0.
+                std::cout << Now() << "  " << Label(dev) << ": written to row " << dev.XlsRow - 1
+                          << " of the document marked " << dev.XlsWbName << std::endl;
             }
             break;
         case MsgDeviceState:
