@@ -25,19 +25,13 @@ std::int64_t nowMs() {
 // device list that cannot be had means no cables (no USB here at all).
 class DeviceList {
 public:
-    DeviceList() {
-        ctx_ = ftdi_new();
-        if (!ctx_) return;
-        // Vendor and product 0 take the library's default FTDI ids.
-        int n = ftdi_usb_find_all(ctx_, &list_, 0, 0);
-        if (n < 0) {
-            failed_ = true;
-            list_ = nullptr;
-        }
-    }
+    // A list in a context of its own, which a cable opened from it takes over.
+    DeviceList() : DeviceList(ftdi_new(), true) {}
+    // A list in a context the caller keeps (the queries that open nothing).
+    explicit DeviceList(ftdi_context* shared) : DeviceList(shared, false) {}
     ~DeviceList() {
         if (list_) ftdi_list_free(&list_);
-        if (ctx_) ftdi_free(ctx_);
+        if (ctx_ && ownsContext_) ftdi_free(ctx_);
     }
     DeviceList(const DeviceList&) = delete;
     DeviceList& operator=(const DeviceList&) = delete;
@@ -58,6 +52,7 @@ public:
     // context that found it, so that context has to live as long as the open cable;
     // the list itself can go (the open device holds its own reference).
     ftdi_context* releaseContext() {
+        if (!ownsContext_) return nullptr;
         if (list_) ftdi_list_free(&list_);
         ftdi_context* ctx = ctx_;
         ctx_ = nullptr;
@@ -65,7 +60,20 @@ public:
     }
 
 private:
+    DeviceList(ftdi_context* ctx, bool owned) : ctx_(ctx), ownsContext_(owned) {
+        if (!ctx_) {
+            failed_ = true;
+            return;
+        }
+        // Vendor and product 0 take the library's default FTDI ids.
+        if (ftdi_usb_find_all(ctx_, &list_, 0, 0) < 0) {
+            failed_ = true;
+            list_ = nullptr;
+        }
+    }
+
     ftdi_context* ctx_ = nullptr;
+    bool ownsContext_ = false;
     ftdi_device_list* list_ = nullptr;
     bool failed_ = false;
 };
@@ -165,9 +173,13 @@ private:
 
 class FtdiBackend : public FtBackend {
 public:
+    ~FtdiBackend() override {
+        if (listing_) ftdi_free(listing_);
+    }
+
     FT_STATUS count(DWORD& devices) override {
         std::lock_guard<std::mutex> lock(mutex_);
-        DeviceList list;
+        DeviceList list(listingContext());
         devices = list.failed() ? 0 : list.size();
         return FT_OK;
     }
@@ -199,7 +211,7 @@ public:
 private:
     FT_STATUS strings(DWORD index, std::string& text, bool serial) {
         std::lock_guard<std::mutex> lock(mutex_);
-        DeviceList list;
+        DeviceList list(listingContext());
         libusb_device* dev = list.at(index);
         if (!dev) return FT_DEVICE_NOT_FOUND;
         if (serial) {
@@ -222,7 +234,16 @@ private:
         return FT_OK;
     }
 
+    // The count runs every 200 ms and a listing asks two strings per cable: one
+    // library context serves them all instead of a new one (a new USB session
+    // with its threads) per query. Made on first use; null while it cannot be had.
+    ftdi_context* listingContext() {
+        if (!listing_) listing_ = ftdi_new();
+        return listing_;
+    }
+
     std::mutex mutex_;
+    ftdi_context* listing_ = nullptr;
 };
 
 }  // namespace
