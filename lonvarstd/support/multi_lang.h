@@ -1,0 +1,59 @@
+#pragma once
+// Translation of texts that begin with "~": the language file of the language in
+// force (an INI file "<Language>.LLNG") gives each "~" key its text, and a scratch
+// file remembers which shown text came from which key, so that texts already
+// translated can be translated again into another language. Qt-free; the walk over
+// a window's controls and the language dialog live in ui/MultiLang.h.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class TNewIniFile;
+
+class TMultiLang {
+public:
+    // LangScratchFile <- the executable's path with ".TMP"; that file is deleted, so
+    // every run starts with an empty scratch file; then ReadLanguage.
+    TMultiLang();
+    ~TMultiLang();
+    TMultiLang(const TMultiLang&) = delete;
+    TMultiLang& operator=(const TMultiLang&) = delete;
+
+    // The language in force, e.g. "Deutsch".
+    std::string Language = "Deutsch";
+    // A language file was found for the current (or last) translation run.
+    bool Active = false;
+    std::string LangScratchFile;
+
+    // [DEFAULT] LANGUAGE of the program INI file, default "Deutsch".
+    void ReadLanguage();
+    void SaveLanguage() const;
+    // The names (without folder and ".LLNG") of the language files in ProgDir
+    // itself, sorted; "LNG/" is not listed.
+    std::vector<std::string> ListLanguages() const;
+    // Where the language file of `Language` lies (FindProgFile with "LNG/"); "" if none.
+    std::string LanguageFilePath() const;
+
+    // Opens the language and scratch files for a series of Translate calls; false
+    // (and Active false) when no language file was found.
+    bool BeginTexts();
+    // Releases them; the scratch file is written when it got new entries (without
+    // a ".bak": the program INI file's backup has the same name).
+    void EndTexts();
+    // The translation of `text` under `section` ("" = "_"); valid between
+    // BeginTexts and EndTexts, the text unchanged otherwise. `keyOut`, when given,
+    // receives the "~" key the text came from ("" when it has none).
+    std::string Translate(const std::string& section, const std::string& text, bool noAmpStrip,
+                          std::string* keyOut = nullptr);
+    // One text, for messages: BeginTexts, Translate, EndTexts.
+    std::string TranslateText(const std::string& section, const std::string& text,
+                              bool noAmpStrip = false);
+
+private:
+    struct Run;
+    std::unique_ptr<Run> run_;
+};
+
+// The program's one translator, set while it exists (the shell makes it first).
+extern TMultiLang* MultiLang;

@@ -1,0 +1,47 @@
+#pragma once
+// Translating a whole window, and the language dialog.
+
+#include <QDialog>
+#include <string>
+
+class QComboBox;
+class QPushButton;
+class QWidget;
+class TMultiLang;
+
+// Translates `form`'s title and its controls, each looked up under the form's
+// object name: push buttons, tool buttons (speed buttons), radio buttons, check
+// boxes, labels, line edits (hint only), our panels, menu actions, combo box items,
+// group boxes, tab pages and images (hint only); tooltips are the hints. Each
+// control remembers its own "~" key, so translating again into another language
+// always finds the right key. Nothing changes when no language file is found.
+void TranslateForm(TMultiLang& lang, QWidget* form);
+// The same with the program's translator (MultiLang); nothing when there is none.
+void TranslateForm(QWidget* form);
+// One message text with the program's translator; unchanged when there is none.
+QString TranslateText(const std::string& text, bool noAmpStrip = false);
+
+// The language dialog, object name "MultiLang": CBx lists the languages in the
+// program folder; BtnOk saves the choice and translates every top-level window.
+class TFrmMultiLang : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFrmMultiLang(TMultiLang& lang, QWidget* parent = nullptr);
+
+    QComboBox* CBx = nullptr;
+    QPushButton* BtnOk = nullptr;
+    QPushButton* FileCancel = nullptr;
+
+    void LoadLanguageList();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void BtnOkClick();
+    TMultiLang& lang_;
+};
+
+// Shows the language dialog modally; true when the user confirmed (the windows are
+// then translated; the caller reloads the engine's captions and refreshes).
+bool ChooseLanguage(QWidget* parent);
