@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test:
-#   1. the normal build (warnings are errors), whole suite;
+#   1. the normal build (warnings are errors in every build here), whole suite, and a plain
+#      Release build of the programs;
 #   2. the whole suite again under AddressSanitizer + UndefinedBehaviorSanitizer;
 #   3. the threaded engine tests under ThreadSanitizer;
 #   4. every libFuzzer target for a bounded time (clang build).
@@ -13,7 +14,7 @@ status=0
 
 configure_and_build() {  # folder, target, extra cmake args...
     local dir=$1 target=$2; shift 2
-    cmake -S . -B "$dir" -G Ninja -Wno-dev "$@" >/dev/null
+    cmake -S . -B "$dir" -G Ninja -Wno-dev -DTAVRIX_WERROR=ON "$@" >/dev/null
     cmake --build "$dir" -j "$jobs" --target "$target"
 }
 
@@ -24,6 +25,10 @@ run_ctest() {  # folder, extra ctest args...
 }
 
 configure_and_build build/release all -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# A plain Release build, as a packager or user makes it first: -O3 warns where -O2 does not.
+# The programs and the libraries they use; the suite itself runs in the builds above and below.
+configure_and_build build/release-plain LonvarStdConsole -DCMAKE_BUILD_TYPE=Release
+cmake --build build/release-plain -j "$jobs" --target Vantro gaugebench
 configure_and_build build/asan all -DCMAKE_BUILD_TYPE=Debug -DTAVRIX_SANITIZE=address,undefined \
     -DTAVRIX_BENCHMARKS=OFF
 configure_and_build build/tsan threaded_tests -DCMAKE_BUILD_TYPE=Debug -DTAVRIX_SANITIZE=thread \

@@ -1,7 +1,5 @@
 #include "support/ini_integer.h"
 
-#include <string>
-
 namespace tavrix {
 namespace {
 
@@ -16,19 +14,21 @@ int digitValue(char c, bool hex) {
 }  // namespace
 
 std::optional<std::int32_t> IniTextToInt(std::string_view text) {
-    std::string prefixed;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        prefixed = "$" + std::string(text.substr(2));
-        text = prefixed;
-    }
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
     bool negative = false;
-    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
+    bool hex = false;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        // "0x" stands for "$": no blanks or sign may follow it.
+        hex = true;
+        text.remove_prefix(2);
+    } else {
+        while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+        if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+            negative = text.front() == '-';
+            text.remove_prefix(1);
+        }
+        hex = !text.empty() && text.front() == '$';
+        if (hex) text.remove_prefix(1);
     }
-    const bool hex = !text.empty() && text.front() == '$';
-    if (hex) text.remove_prefix(1);
     if (text.empty()) return std::nullopt;
 
     // Decimal allows up to 2^31 so that the most negative value converts; hexadecimal
