@@ -73,6 +73,7 @@ void TD::ResetDevices() {
     FtDevices.clear();  // cables put in by other means than ListFtDevices go too
     while (!Rs232Devices.empty()) Rs232Devices.pop_back();
     while (!Devices.empty()) Devices.pop_back();
+    ++DevicesGeneration;
 }
 
 void TD::DropValue(int index) {

@@ -61,6 +61,10 @@ public:
     // The rows of the device list that the search keeps in step.
     tDeviceListModel DeviceRows;
 
+    // Counts the times ResetDevices freed the records: a message posted before the
+    // last count names a device that is gone, even when its index is in use again.
+    std::atomic<std::uint32_t> DevicesGeneration{0};
+
     // Where messages 1024-1028 go (the status window); none until it is set.
     void SetMessageSink(tavrix::MessageSink* sink) { messageSink_.store(sink); }
     // Safe from any thread; dropped while no sink is set.
