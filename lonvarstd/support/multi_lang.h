@@ -36,14 +36,17 @@ public:
     std::string LanguageFilePath() const;
 
     // Opens the language and scratch files for a series of Translate calls; false
-    // (and Active false) when no language file was found.
+    // (and Active false) when no language file was found or it cannot be read.
+    // Calls may nest; only the outermost EndTexts releases the files.
     bool BeginTexts();
     // Releases them; the scratch file is written when it got new entries (without
-    // a ".bak": the program INI file's backup has the same name).
+    // a ".bak": the program INI file's backup has the same name). A scratch file that
+    // cannot be written is reported on stderr: the translations stand.
     void EndTexts();
     // The translation of `text` under `section` ("" = "_"); valid between
     // BeginTexts and EndTexts, the text unchanged otherwise. `keyOut`, when given,
-    // receives the "~" key the text came from ("" when it has none).
+    // receives the "~" key the text came from, "#" suffix included ("" when it has
+    // none), so that the caller can keep it for the next translation.
     std::string Translate(const std::string& section, const std::string& text, bool noAmpStrip,
                           std::string* keyOut = nullptr);
     // One text, for messages: BeginTexts, Translate, EndTexts.
@@ -55,5 +58,6 @@ private:
     std::unique_ptr<Run> run_;
 };
 
-// The program's one translator, set while it exists (the shell makes it first).
+// The program's one translator: the shell makes it first and sets this; it is
+// cleared when that translator is destroyed.
 extern TMultiLang* MultiLang;

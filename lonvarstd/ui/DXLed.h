@@ -43,6 +43,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void RestartFlash();
     QColor colorActive_{Qt::red};
     QColor colorInactive_{0xC0, 0xC0, 0xC0};
     bool value_ = false;

@@ -7,6 +7,7 @@
 class QComboBox;
 class QPushButton;
 class QWidget;
+class TD;
 class TMultiLang;
 
 // Translates `form`'s title and its controls, each looked up under the form's
@@ -20,6 +21,12 @@ void TranslateForm(TMultiLang& lang, QWidget* form);
 void TranslateForm(QWidget* form);
 // One message text with the program's translator; unchanged when there is none.
 QString TranslateText(const std::string& text, bool noAmpStrip = false);
+
+// TD::LoadLangTexts with the translations of section "_" in one translation run: at
+// start-up once the translator and D exist, and after each change of language.
+void LoadLangTexts(TMultiLang& lang, TD& d);
+// The same with the program's translator; the untranslated keys when there is none.
+void LoadLangTexts(TD& d);
 
 // The language dialog, object name "MultiLang": CBx lists the languages in the
 // program folder; BtnOk saves the choice and translates every top-level window.
@@ -39,6 +46,8 @@ protected:
 
 private:
     void BtnOkClick();
+    // The buttons (and the dialog) grow when a translation is longer than they are.
+    void FitButtons();
     TMultiLang& lang_;
 };
 

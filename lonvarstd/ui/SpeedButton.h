@@ -29,6 +29,7 @@ signals:
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void nextCheckState() override;
 
 private:
     void UpdateGlyph();

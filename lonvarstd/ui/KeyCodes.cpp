@@ -1,0 +1,48 @@
+#include "ui/KeyCodes.h"
+
+#include <Qt>
+
+std::uint16_t VirtualKeyFromQt(int qtKey) {
+    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24) {
+        return static_cast<std::uint16_t>(VkF1 + (qtKey - Qt::Key_F1));
+    }
+    // Letters and digits keep their upper-case character code, as on the old desktop.
+    if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)) {
+        return static_cast<std::uint16_t>(qtKey);
+    }
+    switch (qtKey) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return VkReturn;
+        case Qt::Key_Up:
+            return VkUp;
+        case Qt::Key_Down:
+            return VkDown;
+        case Qt::Key_Left:
+            return 37;
+        case Qt::Key_Right:
+            return 39;
+        case Qt::Key_Backspace:
+            return 8;
+        case Qt::Key_Tab:
+            return 9;
+        case Qt::Key_Escape:
+            return 27;
+        case Qt::Key_Space:
+            return 32;
+        case Qt::Key_PageUp:
+            return 33;
+        case Qt::Key_PageDown:
+            return 34;
+        case Qt::Key_End:
+            return 35;
+        case Qt::Key_Home:
+            return 36;
+        case Qt::Key_Insert:
+            return 45;
+        case Qt::Key_Delete:
+            return 46;
+        default:
+            return 0;
+    }
+}
