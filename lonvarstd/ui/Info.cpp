@@ -1,0 +1,128 @@
+#include "ui/Info.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QTimer>
+
+#include "ui/DevicePictures.h"
+#include "ui/Image.h"
+#include "ui/MultiLang.h"
+#include "ui/Panel.h"
+#include "ui/UserDialogs.h"
+
+namespace {
+
+constexpr int kCloseAfterMs = 2000;
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int x, int y) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->move(x, y);
+    label->adjustSize();
+    return label;
+}
+
+QFont PixelFont(const QFont& base, int pixels, bool bold) {
+    QFont font = base;
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+}  // namespace
+
+tFrmInfo::tFrmInfo(QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    setObjectName("FrmInfo");
+    setFixedSize(450, 143);
+    setFont(PixelFont(font(), 13, false));
+    QPalette pal = palette();
+    pal.setColor(QPalette::WindowText, Qt::black);
+    setPalette(pal);
+
+    PnlMain = new TPanel(this);
+    PnlMain->setObjectName("PnlMain");
+    PnlMain->setGeometry(rect());
+    PnlMain->SetBevels(tBevel::None, tBevel::None);
+    PnlMain->setFrameStyle(QFrame::Box | QFrame::Plain);
+    PnlMain->setLineWidth(1);
+
+    LblName = MakeLabel(PnlMain, "LblName", "", 16, 1);
+    LblName->setFont(PixelFont(font(), 48, true));
+    LblProfLight = MakeLabel(PnlMain, "LblProfLight", "", 220, 6);
+    LblProfLight->setFont(PixelFont(font(), 21, true));
+    QPalette blue = LblProfLight->palette();
+    blue.setColor(QPalette::WindowText, Qt::blue);
+    LblProfLight->setPalette(blue);
+
+    ImgOskel = new TImage(PnlMain);
+    ImgOskel->setObjectName("ImgOskel");
+    ImgOskel->setGeometry(244, 34, 196, 100);
+    ImgOskel->SetStretch(true);
+    ImgOskel->SetPicture(BuiltinPicture(tBuiltinPicture::Logo));
+    ImgUSB = new TImage(PnlMain);
+    ImgUSB->setObjectName("ImgUSB");
+    ImgUSB->setGeometry(226, 39, 220, 100);
+    ImgUSB->SetPicture(BuiltinPicture(tBuiltinPicture::ProgramPicture));
+
+    Label2 = MakeLabel(PnlMain, "Label2", "~Version", 21, 72);
+    Label6 = MakeLabel(PnlMain, "Label6", kLonvarVersion, 101, 72);
+    // Our own rights notice: sign, year, holder, reservation.
+    Label8 = MakeLabel(PnlMain, "Label8", QString::fromUtf8("\u00A9"), 21, 91);
+    Label9 = MakeLabel(PnlMain, "Label9", "2026", 38, 91);
+    Label3 = MakeLabel(PnlMain, "Label3", "~Tavrix-Produktteam", 101, 91);
+    Label1 = MakeLabel(PnlMain, "Label1", "~Alle Rechte vorbehalten.", 21, 112);
+
+    for (QWidget* w : std::initializer_list<QWidget*>{PnlMain, LblName, ImgOskel, ImgUSB, Label2,
+                                                      Label6, Label8, Label9, Label3, Label1}) {
+        w->installEventFilter(this);
+    }
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    Timer1->setSingleShot(true);
+    connect(Timer1, &QTimer::timeout, this, &tFrmInfo::Timer1Timer);
+    Timer1->start(kCloseAfterMs);
+}
+
+void tFrmInfo::OkClick() {
+    Timer1->stop();
+    close();
+}
+
+void tFrmInfo::Timer1Timer() {
+    Timer1->stop();
+    close();
+}
+
+void tFrmInfo::showEvent(QShowEvent* event) {
+    TranslateForm(this);
+    // Texts may have changed their widths with the language.
+    for (QLabel* label : {LblName, LblProfLight, Label2, Label6, Label8, Label9, Label3, Label1}) {
+        label->adjustSize();
+    }
+    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (screen != nullptr) move(screen->geometry().center() - rect().center());
+    QDialog::showEvent(event);
+}
+
+bool tFrmInfo::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonRelease && watched != LblProfLight) {
+        OkClick();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void ShowInfo(QWidget* owner) {
+    tFrmInfo form(owner);
+    form.LblName->setText("Lonvar");
+    form.PnlMain->SetColor(Qt::white);
+    form.ImgOskel->hide();
+    form.ImgUSB->show();
+    form.LblProfLight->setText("standard");
+    tModalDialogGuard guard;
+    form.exec();
+}
