@@ -9,6 +9,7 @@
 
 #include "engine/deviceDescr.h"
 #include "engine/lockedText.h"
+#include "engine/workerWake.h"
 
 class TD;
 class tFT_Device;
@@ -35,6 +36,9 @@ public:
     // gauge is a few dozen characters).
     static constexpr std::size_t kMaxRxBufLen = 4096;
 
+    // Rings the worker; the fields below that the main thread sets ring it when stored.
+    tavrix::WakeSignal WorkerWake;
+
     // --- worker state: written by the worker, read by the windows ---
     tTimerThread* Thread = nullptr;  // not owned
     std::atomic<bool> Starting{true};
@@ -57,7 +61,7 @@ public:
     std::int32_t DescrIdx = 0;
     const std::int32_t DevIdx;
     std::int32_t ItemIdx;
-    std::atomic<bool> Opened{false};
+    tavrix::WakingAtomic<bool> Opened{WorkerWake, false};
     const tDeviceDescr* Descr = nullptr;  // points into D's description lists
     std::string DescrText;
     tFT_Device* Ft = nullptr;        // owned by D.FtDevices
@@ -66,19 +70,19 @@ public:
     // --- settings stored in the configuration file under the same names ---
     std::string DeviceName;
     std::string DeviceType;
-    std::atomic<bool> ExtRequest{false};
+    tavrix::WakingAtomic<bool> ExtRequest{WorkerWake, false};
     std::string MwText;
     double MwValue = 0.0;
     std::int32_t LastFtStatus = -1;
     tavrix::LockedText FtStatusText;  // set by the worker and by the value output
     std::int64_t LedTick = -1;
-    std::atomic<std::int64_t> NextTimerTick{0};
-    std::atomic<bool> TimerRunning{false};
+    tavrix::WakingAtomic<std::int64_t> NextTimerTick{WorkerWake, 0};
+    tavrix::WakingAtomic<bool> TimerRunning{WorkerWake, false};
     std::int64_t LastSecond = 0;
-    std::atomic<std::uint8_t> AnforderType{AnforderNone};
+    tavrix::WakingAtomic<std::uint8_t> AnforderType{WorkerWake, AnforderNone};
     std::string AnforderTasteKeyb;
     std::string AnforderSerNrTVI;
-    std::atomic<std::int32_t> AnforderTicksTimer{10000};
+    tavrix::WakingAtomic<std::int32_t> AnforderTicksTimer{WorkerWake, 10000};
     std::uint8_t MwZielAppl = MwZielXls;
     std::string MwTxtZielFile;
     bool MwXlsZielVorlageSlct = true;
@@ -125,9 +129,12 @@ public:
     void SplitAnswers();
     void TakeAnswer();
     bool CheckAnswer(const std::string& answer) const;
-    // The worker's rest between ticks: a cable with characters to read is waited
-    // on for at most 1 ms; false when the worker should simply sleep.
-    bool WaitForInput();
+    // The worker's rest after a tick: until the earliest moment something is due,
+    // bytes or a switch change arrive on the line, or the worker is rung.
+    void WaitForWork();
+    // The engine time of the earliest moment the tick after one at `tickNow` has
+    // something to do by the clock alone; -1 when nothing is due.
+    std::int64_t NextDueTick(std::int64_t tickNow) const;
 
     // --- value (main thread) ---
     void ExtractValue();

@@ -248,11 +248,3 @@ bool tDevice::CheckAnswer(const std::string& answer) const {
     if (answer.size() < start + id.size()) return false;
     return answer.compare(start - 1, id.size(), id) == 0;
 }
-
-bool tDevice::WaitForInput() {
-    if (!Opened || Connection != ConnectionUsb || Ft == nullptr || Descr == nullptr ||
-        Descr->RxMode != RxModeChars) {
-        return false;
-    }
-    return Ft->WaitForData(1) == FT_OK;
-}

@@ -1,6 +1,6 @@
-// Worker threads of the devices: one per open device polls it about once a
-// millisecond. The data module owns the threads and reaps each one that has
-// ended, so the end event (ThreadTerminated) runs on the main thread.
+// Worker threads of the devices: one per open device ticks it whenever something
+// is due, arrives on its line, or is asked for by the main thread. The data module owns the threads
+// and reaps each one that has ended, so the end event (ThreadTerminated) runs on the main thread.
 #include <algorithm>
 
 #include "engine/dataModule.h"
@@ -20,9 +20,14 @@ void TD::StartThread(int index) {
     tDevice* dev = DeviceAt(index);
     // A second worker on the same device would read its port twice over.
     if (dev == nullptr || dev->Thread != nullptr) return;
-    threads_.push_back(std::make_unique<tTimerThread>([dev](tTimerThread&) { dev->Poll(); },
-                                                      [dev] { return dev->WaitForInput(); },
-                                                      [this] { ThreadTerminated(); }));
+    threads_.push_back(std::make_unique<tTimerThread>(
+        [dev](tTimerThread&) {
+            // Wake-ups rung from here on end the rest after this tick at once.
+            dev->WorkerWake.Clear();
+            dev->Poll();
+        },
+        [dev] { dev->WaitForWork(); }, [dev] { dev->WorkerWake.Wake(); },
+        [this] { ThreadTerminated(); }));
     dev->Thread = threads_.back().get();
     ++ThreadCount;
     // A worker runs, so the stops must see it: after StopThread ended the last one, a

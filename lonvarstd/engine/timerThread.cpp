@@ -1,8 +1,10 @@
 #include "engine/timerThread.h"
 
-tTimerThread::tTimerThread(TickEvent onTick, IdleWait idle, std::function<void()> onTerminate)
+tTimerThread::tTimerThread(TickEvent onTick, IdleWait idle, std::function<void()> wake,
+                           std::function<void()> onTerminate)
     : onTick_(std::move(onTick)),
       idle_(std::move(idle)),
+      wake_(std::move(wake)),
       onTerminate_(std::move(onTerminate)),
       thread_([this] { Execute(); }) {}
 
@@ -17,6 +19,7 @@ void tTimerThread::Terminate() {
         terminated_ = true;
     }
     changed_.notify_all();
+    if (wake_) wake_();
 }
 
 bool tTimerThread::WaitFinished(std::chrono::steady_clock::time_point deadline) {
@@ -34,8 +37,12 @@ void tTimerThread::Reap() {
 void tTimerThread::Execute() {
     while (!terminated_.load()) {
         if (onTick_) onTick_(*this);
+        ticks_.fetch_add(1, std::memory_order_relaxed);
         if (terminated_.load()) break;
-        if (idle_ && idle_()) continue;
+        if (idle_) {
+            idle_();
+            continue;
+        }
         // Sleeps 1 ms, but a request to end cuts it short.
         std::unique_lock lock(mutex_);
         changed_.wait_for(lock, std::chrono::milliseconds(1),

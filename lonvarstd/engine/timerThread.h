@@ -1,11 +1,12 @@
 #pragma once
-// The worker of one open device: calls OnTick about once a millisecond until it
-// is asked to end. The data module owns it and reaps it when it has ended, so
-// its end event (OnTerminate) always runs on the main thread.
+// The worker of one open device: calls OnTick, rests until the next tick is
+// wanted, and so on until it is asked to end. The data module owns it and reaps it when it has
+// ended, so its end event (OnTerminate) always runs on the main thread.
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -13,13 +14,14 @@
 class tTimerThread {
 public:
     using TickEvent = std::function<void(tTimerThread& sender)>;
-    // A bounded wait on the device's input (at most about 1 ms) that ends early
-    // when input arrives; false when it could not wait, and the worker then
-    // sleeps 1 ms instead.
-    using IdleWait = std::function<bool()>;
+    // The rest between two ticks: returns when the next tick is wanted (something
+    // is due, input came, or `wake` was called). Without one the worker sleeps 1 ms.
+    using IdleWait = std::function<void()>;
 
     // Starts running at once; the events must be set before, as the thread reads them.
-    tTimerThread(TickEvent onTick, IdleWait idle, std::function<void()> onTerminate);
+    // `wake` cuts a rest short from another thread (a request to end calls it).
+    tTimerThread(TickEvent onTick, IdleWait idle, std::function<void()> wake,
+                 std::function<void()> onTerminate);
     // Asks the thread to end and joins it.
     ~tTimerThread();
     tTimerThread(const tTimerThread&) = delete;
@@ -28,6 +30,8 @@ public:
     // Asks the loop to end after the tick in progress.
     void Terminate();
     bool Terminated() const { return terminated_.load(); }
+    // Ticks run so far: shows a worker that rests instead of spinning.
+    std::uint64_t Ticks() const { return ticks_.load(); }
     // Waits until the loop has ended or `deadline` has come; true if it ended.
     bool WaitFinished(std::chrono::steady_clock::time_point deadline);
     // Joins the ended thread and delivers the end event; call on the main thread.
@@ -38,8 +42,10 @@ private:
 
     const TickEvent onTick_;
     const IdleWait idle_;
+    const std::function<void()> wake_;
     const std::function<void()> onTerminate_;
     std::atomic<bool> terminated_{false};
+    std::atomic<std::uint64_t> ticks_{0};
     std::mutex mutex_;
     std::condition_variable changed_;
     bool finished_ = false;

@@ -39,7 +39,7 @@ constexpr const char* kHelp[] = {
     "control: list | state NAME | log | clearlog | ping | help",
     "device:  ft-count | ft-serial I | ft-desc I | ft-open I | ports | port-open COMn | close",
     "device:  dtr 0|1 | rts 0|1 | baud N | line W S P | timeouts R W | queue | pins",
-    "device:  write HEX | read N | recv N MS | wait MS",
+    "device:  write HEX | read N | recv N MS | wait MS | watch [pins=N]",
 };
 
 // Status codes of the cable library, also used for the ports.
@@ -223,6 +223,7 @@ void BenchServer::run() {
         runDueDeliveries();
         for (auto& [id, c] : clients_) servePending(c);
         for (auto& [id, c] : clients_) processLines(id);
+        for (auto& [id, c] : clients_) checkWatch(c);
         for (auto& [id, c] : clients_) flushClient(c);
     }
 }
@@ -378,6 +379,19 @@ void BenchServer::servePending(Client& c) {
     c.out += reply + "\n";
 }
 
+void BenchServer::checkWatch(Client& c) {
+    if (!c.watching) return;
+    SimulatedLine* l = c.line.empty() ? nullptr : find(c.line);
+    const char* notice = nullptr;
+    if (!l || !l->plugged || l->generation != c.generation)
+        notice = "! gone\n";
+    else if (!l->rx.empty() || (c.watchPins >= 0 && l->pins != c.watchPins))
+        notice = "! ready\n";
+    if (!notice) return;
+    c.watching = false;
+    c.out += notice;
+}
+
 void BenchServer::runDueDeliveries() {
     const std::int64_t t = now();
     while (!deliveries_.empty() && deliveries_.begin()->first <= t) {
@@ -449,9 +463,9 @@ void BenchServer::modemChange(SimulatedLine& line, bool rtsLine, bool on) {
 std::string BenchServer::handle(int id, const std::vector<Word>& w) {
     const std::string cmd = w[0].value;
     Client& c = clients_.at(id);
-    static const char* const deviceCommands[] = {"close", "dtr",      "rts",   "baud",
-                                                 "line",  "timeouts", "queue", "pins",
-                                                 "write", "read",     "recv",  "wait"};
+    static const char* const deviceCommands[] = {"close",    "dtr",   "rts",  "baud",  "line",
+                                                 "timeouts", "queue", "pins", "write", "read",
+                                                 "recv",     "wait",  "watch"};
     if (cmd == "ft-count") {
         if (auto it = countFailures_.find("count"); it != countFailures_.end()) {
             std::uint32_t st = it->second.status;
@@ -508,6 +522,7 @@ std::string BenchServer::deviceCall(Client& c, const std::string& cmd, const std
     SimulatedLine* l = find(c.line);
     const bool gone = !l || !l->plugged || l->generation != c.generation;
     if (cmd == "close") {
+        c.watching = false;
         if (l && l->owner >= 0 && !gone) {
             l->owner = -1;
             log(l->name, "close");
@@ -518,6 +533,14 @@ std::string BenchServer::deviceCall(Client& c, const std::string& cmd, const std
         return "OK";
     }
     if (gone) return err(FT_IO_ERROR_CODE, "unplugged");
+    // Not a library call: failures injected for the calls leave it alone.
+    if (cmd == "watch") {
+        int pins = -1;
+        if (!numberOption(w, "pins", pins, 0, 255)) return err(FT_INVALID_PARAMETER_CODE);
+        c.watching = true;
+        c.watchPins = pins;
+        return "OK";  // the notice, if already due, follows this reply
+    }
     std::uint32_t st = 0;
     const std::string call = cmd == "recv" ? "read" : cmd;
     if (takeFailure(*l, call, st)) return err(st);

@@ -44,6 +44,10 @@ private:
         std::string line;  // name of the open line, empty if none
         std::uint64_t generation = 0;
         Pending pending;
+        // "watch": one notice line when the line has bytes, its pins differ from
+        // watchPins (-1: not watched), or it went away.
+        bool watching = false;
+        int watchPins = -1;
     };
     struct Delivery {
         std::string line;
@@ -71,6 +75,7 @@ private:
     void unplug(SimulatedLine& line);
     void addBytes(SimulatedLine& line, const std::string& bytes);
     void servePending(Client& c);
+    void checkWatch(Client& c);
     void serveLine(const std::string& name);
     void requestReading(SimulatedLine& line);
     void modemChange(SimulatedLine& line, bool rtsLine, bool on);

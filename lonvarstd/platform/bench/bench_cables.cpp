@@ -46,8 +46,38 @@ public:
     FT_STATUS getBitMode(UCHAR& pins) override {
         DWORD v = 0;
         FT_STATUS st = number("pins", v, -1);
-        if (st == FT_OK) pins = static_cast<UCHAR>(v);
+        if (st == FT_OK) {
+            pins = static_cast<UCHAR>(v);
+            lastPins_ = static_cast<int>(pins);
+        }
         return st;
+    }
+    FT_STATUS waitForEvent(int wakeFd, DWORD timeoutMs, DWORD watch, DWORD& events) override {
+        events = 0;
+        const int wait = static_cast<int>(std::min<DWORD>(timeoutMs, 3600000));
+        // A line the bench reported gone, or a refused watch, is rested beside, not asked again.
+        const bool pins = (watch & FTX_WATCH_PINS) != 0;
+        if (gone_ || !link_->watch(pins ? lastPins_ : -1)) {
+            gone_ = true;
+            events = ftd2xx::restOnWake(wakeFd, timeoutMs);
+            return kLost;
+        }
+        switch (link_->waitNotice(wakeFd, wait)) {
+            case BenchLink::Rest::Ready:
+                events = pins ? FTX_EVENT_PINS | FTX_EVENT_RX : FTX_EVENT_RX;
+                return FT_OK;
+            case BenchLink::Rest::Woken:
+                events = FTX_EVENT_WAKE;
+                return FT_OK;
+            case BenchLink::Rest::Timeout:
+                return FT_OK;
+            case BenchLink::Rest::Gone:
+                break;
+        }
+        gone_ = true;
+        // Told at once; the rest itself goes on beside the line.
+        events = ftd2xx::restOnWake(wakeFd, timeoutMs);
+        return kLost;
     }
     FT_STATUS write(const void* data, DWORD size, DWORD& written) override {
         written = 0;
@@ -92,6 +122,8 @@ private:
 
     std::unique_ptr<BenchLink> link_;
     ULONG readTimeoutMs_ = 0;
+    int lastPins_ = -1;  // the pin byte last read, for the bench to compare with
+    bool gone_ = false;
 };
 
 class BenchCableBackend : public ftd2xx::FtBackend {

@@ -90,6 +90,7 @@ bool BenchLink::call(const std::string& line, Reply& reply, int timeoutMs) {
             kill();  // a late answer would be taken for the next command's
             return false;
         }
+        if (takeNotice(got)) continue;
         if (got.rfind("* ", 0) == 0) {
             reply.lines.push_back(got.substr(2));
             continue;
@@ -115,6 +116,71 @@ bool BenchLink::call(const std::string& line, Reply& reply, int timeoutMs) {
         // Anything else is not ours: the peer is not a bench.
         kill();
         return false;
+    }
+}
+
+bool BenchLink::takeNotice(const std::string& line) {
+    if (line.rfind("! ", 0) != 0) return false;
+    armed_ = false;
+    if (notice_ != Notice::Gone) notice_ = line == "! gone" ? Notice::Gone : Notice::Ready;
+    return true;
+}
+
+bool BenchLink::takePendingNotices() {
+    for (;;) {
+        const std::size_t nl = pending_.find('\n');
+        if (nl == std::string::npos || pending_.compare(0, 2, "! ") != 0) break;
+        takeNotice(pending_.substr(0, nl));
+        pending_.erase(0, nl + 1);
+    }
+    return notice_ != Notice::None;
+}
+
+bool BenchLink::watch(int pins) {
+    if (fd_ < 0) return false;
+    if (takePendingNotices()) return true;  // already told: the rest ends at once
+    if (armed_ && armedPins_ == pins) return true;
+    Reply r;
+    const std::string command = pins < 0 ? "watch" : "watch pins=" + std::to_string(pins);
+    if (!call(command, r) || !r.ok) return false;
+    armed_ = notice_ == Notice::None;
+    armedPins_ = pins;
+    return true;
+}
+
+BenchLink::Rest BenchLink::waitNotice(int wakeFd, int timeoutMs) {
+    const std::int64_t deadline = timeoutMs < 0 ? -1 : nowMs() + timeoutMs;
+    for (;;) {
+        if (takePendingNotices()) {
+            const bool gone = notice_ == Notice::Gone;
+            // A gone line stays gone: its notice is kept for every later rest.
+            if (!gone) notice_ = Notice::None;
+            return gone ? Rest::Gone : Rest::Ready;
+        }
+        if (fd_ < 0) return Rest::Gone;
+        int waitMs = -1;
+        if (deadline >= 0) {
+            const std::int64_t left = deadline - nowMs();
+            if (left <= 0) return Rest::Timeout;
+            waitMs = static_cast<int>(left);
+        }
+        pollfd p[2] = {{fd_, POLLIN, 0}, {wakeFd, POLLIN, 0}};
+        const int r = ::poll(p, wakeFd >= 0 ? 2 : 1, waitMs);
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0) return Rest::Timeout;
+        if (r == 0) return Rest::Timeout;
+        if (p[0].revents != 0) {
+            char buf[4096];
+            const ssize_t got = ::recv(fd_, buf, sizeof(buf), MSG_DONTWAIT);
+            if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+            if (got <= 0) {
+                kill();  // the bench went away: the line with it
+                return Rest::Gone;
+            }
+            pending_.append(buf, static_cast<std::size_t>(got));
+            continue;
+        }
+        return Rest::Woken;
     }
 }
 

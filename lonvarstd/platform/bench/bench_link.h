@@ -33,6 +33,15 @@ public:
     bool call(const std::string& line, Reply& reply, int timeoutMs = kDefaultTimeoutMs);
     bool alive() const { return fd_ >= 0; }
 
+    // Asks the bench for one notice when the line has bytes, its pin byte differs
+    // from `pins` (-1: pins not watched), or it went away. A watch still armed for
+    // the same pins is kept (no round trip). False when the bench refused it.
+    bool watch(int pins);
+    // Rests until the notice comes, `wakeFd` (-1: none) turns readable, or
+    // `timeoutMs` passed (negative: no limit).
+    enum class Rest { Ready, Woken, Timeout, Gone };
+    Rest waitNotice(int wakeFd, int timeoutMs);
+
     // A simple command that should be answered at once: generous, never hit
     // unless the bench hangs.
     static constexpr int kDefaultTimeoutMs = 10000;
@@ -40,10 +49,17 @@ public:
 private:
     explicit BenchLink(int fd) : fd_(fd) {}
     bool readLine(std::string& line, std::int64_t deadlineMs);
+    // Takes a "! " notice line; false for any other line.
+    bool takeNotice(const std::string& line);
+    // Takes the notices already received; Ready or Gone when one came.
+    bool takePendingNotices();
     void kill();
 
     int fd_ = -1;
     std::string pending_;
+    enum class Notice { None, Ready, Gone } notice_ = Notice::None;
+    bool armed_ = false;
+    int armedPins_ = -1;
 };
 
 }  // namespace tavrix::bench

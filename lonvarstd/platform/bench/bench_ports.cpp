@@ -84,6 +84,26 @@ public:
     bool setDtr(bool on) override { return simple(on ? "dtr 1" : "dtr 0"); }
     bool setRts(bool on) override { return simple(on ? "rts 1" : "rts 0"); }
 
+    serial::WaitResult waitInput(int wakeFd, int timeoutMs) override {
+        if (!received_.empty()) return serial::WaitResult::Input;
+        if (gone_ || !link_->watch(-1)) {
+            gone_ = true;
+            return serial::waitWakeOnly(wakeFd, timeoutMs);
+        }
+        switch (link_->waitNotice(wakeFd, timeoutMs)) {
+            case BenchLink::Rest::Ready:
+                return serial::WaitResult::Input;
+            case BenchLink::Rest::Woken:
+                return serial::WaitResult::Woken;
+            case BenchLink::Rest::Timeout:
+                return serial::WaitResult::Timeout;
+            case BenchLink::Rest::Gone:
+                break;
+        }
+        gone_ = true;
+        return serial::waitWakeOnly(wakeFd, timeoutMs);
+    }
+
     std::size_t pendingBytes() override {
         Reply r;
         std::size_t waiting = received_.size();
@@ -104,6 +124,7 @@ private:
     std::unique_ptr<BenchLink> link_;
     std::string name_;
     std::deque<char> received_;  // bytes fetched from the bench, not yet read
+    bool gone_ = false;          // the bench reported the port gone: rest beside it
 };
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "ftd2xx/ftd2xx.h"
+#include "wake_rest.h"
 
 namespace tavrix::ftd2xx {
 
@@ -25,7 +26,15 @@ public:
     virtual FT_STATUS read(void* data, DWORD size, DWORD& got) = 0;
     virtual FT_STATUS getBitMode(UCHAR& pins) = 0;
     virtual FT_STATUS waitForData(DWORD timeoutMs, DWORD& rxBytes) = 0;
+    // See FTX_WaitForEvent.
+    virtual FT_STATUS waitForEvent(int wakeFd, DWORD timeoutMs, DWORD watch, DWORD& events) = 0;
 };
+
+// Rests on `wakeFd` alone (-1: on nothing) for at most `timeoutMs`; FTX_EVENT_WAKE or 0.
+inline DWORD restOnWake(int wakeFd, DWORD timeoutMs) {
+    const int wait = timeoutMs > 3600000u ? 3600000 : static_cast<int>(timeoutMs);
+    return platform::RestOnWake(wakeFd, wait) ? FTX_EVENT_WAKE : 0u;
+}
 
 class FtBackend {
 public:

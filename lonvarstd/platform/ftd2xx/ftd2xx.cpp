@@ -162,6 +162,18 @@ FT_STATUS FT_GetBitMode(FT_HANDLE ftHandle, UCHAR* pucMode) {
     return withCable(ftHandle, [&](FtCable& c) { return c.getBitMode(*pucMode); });
 }
 
+FT_STATUS FTX_WaitForEvent(FT_HANDLE ftHandle, int wakeFd, DWORD timeoutMs, DWORD watch,
+                           DWORD* events) {
+    if (!events) return FT_INVALID_PARAMETER;
+    *events = 0;
+    auto cable = cableOf(ftHandle);
+    if (!cable) {
+        *events = tavrix::ftd2xx::restOnWake(wakeFd, timeoutMs);
+        return FT_INVALID_HANDLE;
+    }
+    return cable->waitForEvent(wakeFd, timeoutMs, watch, *events);
+}
+
 FT_STATUS FTX_WaitForData(FT_HANDLE ftHandle, DWORD timeoutMs, DWORD* dwRxBytes) {
     if (!dwRxBytes) return FT_INVALID_PARAMETER;
     *dwRxBytes = 0;

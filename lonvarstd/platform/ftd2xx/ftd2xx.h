@@ -68,4 +68,14 @@ FT_STATUS FT_GetBitMode(FT_HANDLE ftHandle, UCHAR* pucMode);
 // *dwRxBytes is the queue length afterwards (0 when the time ran out).
 FT_STATUS FTX_WaitForData(FT_HANDLE ftHandle, DWORD timeoutMs, DWORD* dwRxBytes);
 
+// Our own addition too: rests until the cable has received bytes (FTX_WATCH_RX),
+// its pin byte may have changed (FTX_WATCH_PINS), wakeFd (-1: none) turns
+// readable, or timeoutMs passed. *events says which (FTX_EVENT_*, 0 when the
+// time ran out). A cable that has gone away is not waited on: the call rests on
+// wakeFd alone and reports the failure, so its caller never spins.
+enum : DWORD { FTX_WATCH_RX = 1u, FTX_WATCH_PINS = 2u };
+enum : DWORD { FTX_EVENT_RX = 1u, FTX_EVENT_PINS = 2u, FTX_EVENT_WAKE = 4u };
+FT_STATUS FTX_WaitForEvent(FT_HANDLE ftHandle, int wakeFd, DWORD timeoutMs, DWORD watch,
+                           DWORD* events);
+
 }  // extern "C"

@@ -3,10 +3,16 @@
 #include <ftdi.h>
 #include <libusb.h>
 
+#include <poll.h>
+#include <sys/time.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <deque>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace tavrix::ftd2xx {
 
@@ -88,6 +94,7 @@ public:
     ~FtdiCable() override { release(); }
 
     FT_STATUS close() override {
+        cancelPending();
         int r = ctx_ ? ftdi_usb_close(ctx_) : 0;
         release();
         return ioStatus(r);
@@ -112,16 +119,65 @@ public:
         return FT_OK;
     }
     FT_STATUS getQueueStatus(DWORD& rx) override {
-        FT_STATUS st = pull();
+        FT_STATUS st = pull(0);
         rx = static_cast<DWORD>(buffer_.size());
         return st;
     }
     FT_STATUS waitForData(DWORD timeoutMs, DWORD& rx) override {
         const std::int64_t deadline = nowMs() + timeoutMs;
         for (;;) {
-            FT_STATUS st = pull();
+            FT_STATUS st = pull(static_cast<int>(std::max<std::int64_t>(0, deadline - nowMs())));
             rx = static_cast<DWORD>(buffer_.size());
             if (st != FT_OK || rx > 0 || nowMs() >= deadline) return st;
+        }
+    }
+    FT_STATUS waitForEvent(int wakeFd, DWORD timeoutMs, DWORD watch, DWORD& events) override {
+        events = 0;
+        if (gone_) {
+            events = restOnWake(wakeFd, timeoutMs);
+            return FT_IO_ERROR;
+        }
+        if ((watch & FTX_WATCH_RX) == 0) {
+            // The chip tells no pin change by itself: the tick asks for the pin
+            // byte again after a rest far shorter than a press.
+            events = restOnWake(wakeFd, std::min<DWORD>(timeoutMs, kPinPollMs));
+            return FT_OK;
+        }
+        if (!buffer_.empty()) {
+            events = FTX_EVENT_RX;
+            return FT_OK;
+        }
+        if (!arm()) {
+            gone_ = true;
+            events = restOnWake(wakeFd, timeoutMs);
+            return FT_IO_ERROR;
+        }
+        // Rests in the USB stack: libusb's descriptors beside the wake-up one. The chip
+        // ends an empty transfer every latency period, which libftdi submits again.
+        const std::int64_t deadline = nowMs() + std::min<DWORD>(timeoutMs, 3600000);
+        for (;;) {
+            FT_STATUS st = FT_OK;
+            if (collect(0, st)) {
+                if (st == FT_OK) events = FTX_EVENT_RX;
+                return st;
+            }
+            const std::int64_t left = deadline - nowMs();
+            if (left <= 0) return FT_OK;
+            std::vector<pollfd> fds;
+            if (const libusb_pollfd** usb = libusb_get_pollfds(ctx_->usb_ctx)) {
+                for (const libusb_pollfd** p = usb; *p; ++p)
+                    fds.push_back({(*p)->fd, (*p)->events, 0});
+                libusb_free_pollfds(usb);
+            }
+            if (wakeFd >= 0) fds.push_back({wakeFd, POLLIN, 0});
+            // Without descriptors (never on Linux) the stack is asked every millisecond.
+            const int wait = fds.size() > (wakeFd >= 0 ? 1u : 0u) ? static_cast<int>(left) : 1;
+            const int rc = ::poll(fds.data(), fds.size(), wait);
+            if (rc < 0 && errno != EINTR) return FT_OK;
+            if (rc > 0 && wakeFd >= 0 && (fds.back().revents & POLLIN) != 0) {
+                events = FTX_EVENT_WAKE;
+                return FT_OK;
+            }
         }
     }
     FT_STATUS write(const void* data, DWORD size, DWORD& written) override {
@@ -142,26 +198,70 @@ public:
             }
             if (got >= size || (deadline >= 0 && nowMs() >= deadline)) return FT_OK;
             // Each pull waits at most one latency period when nothing comes.
-            if (FT_STATUS st = pull(); st != FT_OK) return st;
+            const int left = deadline < 0
+                                 ? kUsbTimeoutMs
+                                 : static_cast<int>(std::max<std::int64_t>(0, deadline - nowMs()));
+            if (FT_STATUS st = pull(std::min(left, kLatencyTimerMs + 1)); st != FT_OK) return st;
         }
     }
     FT_STATUS getBitMode(UCHAR& pins) override {
         unsigned char v = 0;
-        if (ftdi_read_pins(ctx_, &v) < 0) return FT_IO_ERROR;
+        // A pulled cable fails every ask at once: the rests then stop asking.
+        gone_ = ftdi_read_pins(ctx_, &v) < 0;
+        if (gone_) return FT_IO_ERROR;
         pins = v;
         return FT_OK;
     }
 
 private:
-    // Moves what the chip has received into our queue.
-    FT_STATUS pull() {
+    // Moves what the chip has received into our queue. While a rest's read is
+    // under way it gets the line's bytes first (bulk transfers end in order): only
+    // once it ended may a plain read follow, or bytes would change places.
+    // `waitMs` bounds the wait for that read's end.
+    FT_STATUS pull(int waitMs) {
+        if (tc_ != nullptr) {
+            FT_STATUS st = FT_OK;
+            if (!collect(waitMs, st)) return FT_OK;
+            if (st != FT_OK) return st;
+        }
         unsigned char chunk[4096];
         int r = ftdi_read_data(ctx_, chunk, sizeof(chunk));
         if (r < 0) return FT_IO_ERROR;
         buffer_.insert(buffer_.end(), chunk, chunk + r);
         return FT_OK;
     }
+    // A read of one byte handed to the USB stack, for a rest to wait on.
+    bool arm() {
+        if (tc_ == nullptr) tc_ = ftdi_read_data_submit(ctx_, &asyncByte_, 1);
+        return tc_ != nullptr;
+    }
+    // Lets the stack run its events for up to `waitMs`; true when the rest's read
+    // ended (its byte, if any, is then queued and `st` tells how it ended).
+    bool collect(int waitMs, FT_STATUS& st) {
+        if (tc_ == nullptr) return false;
+        if (!tc_->completed) {
+            timeval tv{waitMs / 1000, (waitMs % 1000) * 1000};
+            libusb_handle_events_timeout_completed(ctx_->usb_ctx, &tv, &tc_->completed);
+            if (!tc_->completed) return false;
+        }
+        const int n = ftdi_transfer_data_done(tc_);
+        tc_ = nullptr;
+        if (n < 0) {
+            gone_ = true;
+            st = FT_IO_ERROR;
+        } else if (n > 0) {
+            buffer_.push_back(asyncByte_);
+        }
+        return true;
+    }
+    void cancelPending() {
+        if (tc_ == nullptr) return;
+        timeval tv{0, 100000};
+        ftdi_transfer_data_cancel(tc_, &tv);
+        tc_ = nullptr;
+    }
     void release() {
+        cancelPending();
         if (ctx_) ftdi_free(ctx_);
         ctx_ = nullptr;
     }
@@ -169,6 +269,9 @@ private:
     ftdi_context* ctx_;
     ULONG readTimeoutMs_ = 0;
     std::deque<unsigned char> buffer_;
+    ftdi_transfer_control* tc_ = nullptr;  // the rest's read, while under way
+    unsigned char asyncByte_ = 0;
+    bool gone_ = false;  // the cable failed: rests no longer wait on it
 };
 
 class FtdiBackend : public FtBackend {

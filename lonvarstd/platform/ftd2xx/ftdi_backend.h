@@ -14,6 +14,10 @@ namespace tavrix::ftd2xx {
 // that for no gain the user could notice).
 constexpr unsigned char kLatencyTimerMs = 2;
 
+// A switch cable's pin byte has to be asked for: its worker asks every this many
+// ms, far below the 100 ms and more that a press or a release of a switch lasts.
+constexpr unsigned kPinPollMs = 8;
+
 std::unique_ptr<FtBackend> makeFtdiBackend();
 
 }  // namespace tavrix::ftd2xx

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "wake_rest.h"
+
 namespace tavrix::serial {
 
 enum class Parity { None, Odd, Even, Mark, Space };
@@ -38,6 +40,14 @@ struct LineSettings {
 };
 
 enum class ReadResult { Byte, Timeout, Failed };
+// What ended a wait for input: bytes (or a failing line) to read, the caller's
+// wake-up descriptor, or the time.
+enum class WaitResult { Input, Woken, Timeout };
+
+// Rests on `wakeFd` alone (-1: on nothing) for at most `timeoutMs` (negative: no limit).
+inline WaitResult waitWakeOnly(int wakeFd, int timeoutMs) {
+    return platform::RestOnWake(wakeFd, timeoutMs) ? WaitResult::Woken : WaitResult::Timeout;
+}
 
 class SerialDevice {
 public:
@@ -55,6 +65,13 @@ public:
     virtual long write(const char* data, std::size_t size, int timeoutMs) = 0;
     virtual bool setDtr(bool on) = 0;
     virtual bool setRts(bool on) = 0;
+    // Waits until bytes can be read, `wakeFd` (-1: none) turns readable, or
+    // `timeoutMs` passed (negative: no limit). A line that has gone away (hung up,
+    // pulled) is no longer waited on, so its reader rests instead of spinning; the
+    // reads still report the failure. The base only rests on `wakeFd`.
+    virtual WaitResult waitInput(int wakeFd, int timeoutMs) {
+        return waitWakeOnly(wakeFd, timeoutMs);
+    }
     // Bytes received and not yet read (0 when unknown).
     virtual std::size_t pendingBytes() = 0;
     // The path or name the line was opened by, for messages.

@@ -96,9 +96,15 @@ ReadResult TermiosDevice::readByte(std::uint8_t& byte, int timeoutMs) {
             byte = c;
             return ReadResult::Byte;
         }
-        if (n == 0) return ReadResult::Failed;  // hang-up: the other end is gone
+        if (n == 0) {
+            gone_ = true;
+            return ReadResult::Failed;  // hang-up: the other end is gone
+        }
         if (errno == EINTR) continue;
-        if ((errno != EAGAIN && errno != EWOULDBLOCK) || hungUp) return ReadResult::Failed;
+        if ((errno != EAGAIN && errno != EWOULDBLOCK) || hungUp) {
+            gone_ = true;
+            return ReadResult::Failed;
+        }
 
         const int wait = remainingMs(limited, deadline);
         if (wait == 0) return ReadResult::Timeout;
@@ -135,6 +141,28 @@ long TermiosDevice::write(const char* data, std::size_t size, int timeoutMs) {
         }
     }
     return static_cast<long>(done);
+}
+
+WaitResult TermiosDevice::waitInput(int wakeFd, int timeoutMs) {
+    if (gone_) return waitWakeOnly(wakeFd, timeoutMs);
+    pollfd p[2] = {{fd_, POLLIN, 0}, {wakeFd, POLLIN, 0}};
+    const nfds_t count = wakeFd >= 0 ? 2 : 1;
+    int rc;
+    do {
+        rc = ::poll(p, count, timeoutMs);
+    } while (rc < 0 && errno == EINTR);
+    if (rc < 0) {
+        gone_ = true;
+        return WaitResult::Input;  // the read that follows reports it
+    }
+    if (rc == 0) return WaitResult::Timeout;
+    if ((p[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+        // Bytes still queued are read first; the line is not waited on again.
+        gone_ = true;
+        return WaitResult::Input;
+    }
+    if ((p[0].revents & POLLIN) != 0) return WaitResult::Input;
+    return WaitResult::Woken;
 }
 
 bool TermiosDevice::setModemLine(int line, bool on) {

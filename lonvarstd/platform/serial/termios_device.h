@@ -25,6 +25,7 @@ public:
     long write(const char* data, std::size_t size, int timeoutMs) override;
     bool setDtr(bool on) override;
     bool setRts(bool on) override;
+    WaitResult waitInput(int wakeFd, int timeoutMs) override;
     std::size_t pendingBytes() override;
     std::string name() const override { return path_; }
 
@@ -37,6 +38,7 @@ private:
     int fd_;
     std::string path_;
     bool discardNulls_ = false;
+    bool gone_ = false;  // hung up or failed: waits no longer look at the line
 };
 
 }  // namespace tavrix::serial

@@ -143,6 +143,15 @@ bool TComm::ReadChar(char& Ch) {
     return false;
 }
 
+bool TComm::WaitForInput(int WakeFd, std::int32_t TimeoutMs) {
+    using tavrix::serial::WaitResult;
+    if (!isOpen_) {
+        tavrix::serial::waitWakeOnly(WakeFd, TimeoutMs);
+        return false;
+    }
+    return device_->waitInput(WakeFd, TimeoutMs) == WaitResult::Input;
+}
+
 bool TComm::SetDTR(bool Level) {
     return isOpen_ && device_->setDtr(Level);
 }

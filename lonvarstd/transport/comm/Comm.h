@@ -43,6 +43,11 @@ public:
     // Reads one character within EnterTimeout (0: until one comes). False on
     // time-out, on a closed port, and on a failed read (which raises OnTimeout).
     bool ReadChar(char& Ch);
+    // Rests until a character can be read, WakeFd (-1: none) turns readable, or
+    // TimeoutMs passed; true when characters (or the failure of a line that went
+    // away) wait for ReadChar. A closed or vanished port only rests, so its reader
+    // never spins.
+    bool WaitForInput(int WakeFd, std::int32_t TimeoutMs);
     // Switch the modem outputs at once; false on a closed port or a line
     // without them.
     bool SetDTR(bool Level);

@@ -154,6 +154,12 @@ FT_STATUS tFT_Device::WaitForData(std::uint32_t timeoutMs) {
     return Record(st, "FT_GetQueueStatus");
 }
 
+FT_STATUS tFT_Device::WaitForEvent(int wakeFd, std::uint32_t timeoutMs, bool pins) {
+    DWORD events = 0;
+    return FTX_WaitForEvent(Handle, wakeFd, timeoutMs, pins ? FTX_WATCH_PINS : FTX_WATCH_RX,
+                            &events);
+}
+
 std::int32_t tFT_Device::WriteText(const std::string& text) {
     // The send buffer keeps a terminating zero: a longer text is cut, and the
     // smaller count tells the caller so.

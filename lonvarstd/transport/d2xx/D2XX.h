@@ -55,6 +55,10 @@ public:
     FT_STATUS GetBitMode(std::uint8_t& mode);
     // Waits up to `timeoutMs` for received bytes, then sets RxBytes like GetQueueStatus.
     FT_STATUS WaitForData(std::uint32_t timeoutMs);
+    // The worker's rest: until bytes arrive (or, with `pins`, the pin byte may have
+    // changed), `wakeFd` turns readable, or `timeoutMs` passed. Our own call, not
+    // the library's: it leaves Status and ErrorText alone.
+    FT_STATUS WaitForEvent(int wakeFd, std::uint32_t timeoutMs, bool pins);
 
     std::int32_t Index;
     std::int32_t DevIdx = 0;
