@@ -347,6 +347,7 @@ void TMainForm::TogglePort() {
             return;
         }
         LastDsr_ = MSComm1.Dsr();
+        ForgetPartialReading();
         Timer1.start(kTimerMs);
         setWindowTitle(QString::fromStdString(OpenCaption(LangEnglish, PortText)));
         for (int i = 0; i < 4; ++i) {
@@ -361,11 +362,18 @@ void TMainForm::TogglePort() {
 }
 
 void TMainForm::PortClosed() {
+    ForgetPartialReading();
     setWindowTitle(QString::fromStdString(ClosedCaption()));
     for (int i = 0; i < 4; ++i) {
         if (HotKeyRegistered[i]) HotKeys_.Unregister(i);
         HotKeyRegistered[i] = 0;
     }
+}
+
+void TMainForm::ForgetPartialReading() {
+    // Characters from one port or one opening never join those of the next.
+    Assembler_.Clear();
+    Display->clear();
 }
 
 void TMainForm::LineLost() {
@@ -409,11 +417,10 @@ void TMainForm::EndOfReading() {
 
 void TMainForm::Timer1Timer() {
     if (!PortOpen()) return;
-    if (Line.FlowIndex == TLumoSequencer::kLumoFlowIndex) {
-        const std::optional<bool> dsr = MSComm1.Dsr();
-        if (dsr && LastDsr_ && *dsr != *LastDsr_) Lumo.DsrChanged(*dsr, Line.FlowIndex);
-        LastDsr_ = dsr;
-    }
+    // Followed in every flow, so that a change is only ever one tick old.
+    const std::optional<bool> dsr = MSComm1.Dsr();
+    if (dsr && LastDsr_ && *dsr != *LastDsr_) Lumo.DsrChanged(*dsr, Line.FlowIndex);
+    LastDsr_ = dsr;
     if (Lumo.Tick()) MSComm1.Write(QByteArrayLiteral("?\r"));
 }
 
@@ -497,8 +504,12 @@ void TMainForm::MHideClick() {
 void TMainForm::MSettingsClick() {
     TPortSetup dialog(Line, this);
     if (dialog.exec() == QDialog::Accepted) {
+        const int flowBefore = Line.FlowIndex;
         Line = dialog.Result();
         PortSettings = BuildPortSettings(Line);
+        // The open port keeps its line control, but the duplex sequencing follows the new
+        // flow at once: DSR counts from now, not from the opening.
+        if (Line.FlowIndex != flowBefore && PortOpen()) LastDsr_ = MSComm1.Dsr();
     }
 }
 

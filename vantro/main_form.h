@@ -53,6 +53,8 @@ public:
     void HelpAboutClick();
 
     bool PortOpen() const { return MSComm1.IsOpen(); }
+    // The reading received so far, its carriage return still to come.
+    const std::string& PartialReading() const { return Assembler_.ReadingText(); }
     bool SettingsHidden() const;
 
     // Program state read by the reception.
@@ -117,6 +119,7 @@ private:
     void OnComm();
     void PortClosed();
     void LineLost();
+    void ForgetPartialReading();
     void EndOfReading();
     void Timer1Timer();
     void SetCaption(const std::string& objectName, const std::string& text, bool append);

@@ -130,18 +130,21 @@ bool TSerialLine::Write(const QByteArray& bytes) {
 }
 
 bool TSerialLine::SetBreak(bool on) {
+    if (ModemLines_ != nullptr) return Port_.isOpen() && ModemLines_->SetBreak(on);
     const bool ok = Port_.isOpen() && Port_.setBreakEnabled(on);
     Port_.clearError();
     return ok;
 }
 
 bool TSerialLine::SetDtr(bool on) {
+    if (ModemLines_ != nullptr) return Port_.isOpen() && ModemLines_->SetDtr(on);
     const bool ok = Port_.isOpen() && Port_.setDataTerminalReady(on);
     Port_.clearError();
     return ok;
 }
 
 bool TSerialLine::SetRts(bool on) {
+    if (ModemLines_ != nullptr) return Port_.isOpen() && ModemLines_->SetRts(on);
     const bool ok = Port_.isOpen() && Port_.setRequestToSend(on);
     Port_.clearError();
     return ok;
@@ -149,6 +152,7 @@ bool TSerialLine::SetRts(bool on) {
 
 std::optional<bool> TSerialLine::Dsr() {
     if (!Port_.isOpen()) return std::nullopt;
+    if (ModemLines_ != nullptr) return ModemLines_->Dsr();
     const QSerialPort::PinoutSignals pins = Port_.pinoutSignals();
     if (Port_.error() != QSerialPort::NoError) {
         Port_.clearError();

@@ -10,6 +10,17 @@
 
 #include "line_parameters.h"
 
+// Break, DTR, RTS and DSR of a line whose device shows none (a pseudo-terminal): a
+// stand-in that takes the changes and gives the DSR state.
+class TModemLines {
+public:
+    virtual ~TModemLines() = default;
+    virtual bool SetBreak(bool on) = 0;
+    virtual bool SetDtr(bool on) = 0;
+    virtual bool SetRts(bool on) = 0;
+    virtual std::optional<bool> Dsr() = 0;
+};
+
 class TSerialLine : public QObject {
     Q_OBJECT
 public:
@@ -33,6 +44,9 @@ public:
     bool SetDtr(bool on);
     bool SetRts(bool on);
     std::optional<bool> Dsr();
+    // While set (not owned), the modem lines of the open port are `lines` instead of the
+    // device's own; the data still goes over the device.
+    void SetModemLines(TModemLines* lines) { ModemLines_ = lines; }
 
 signals:
     void DataArrived();
@@ -46,4 +60,5 @@ private:
     QSerialPort Port_;
     std::string DevicePath_;
     std::string ErrorText_;
+    TModemLines* ModemLines_ = nullptr;
 };

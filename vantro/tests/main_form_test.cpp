@@ -17,6 +17,9 @@
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTimer>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "about_box.h"
 #include "help_viewer.h"
@@ -25,6 +28,7 @@
 #include "port_setup.h"
 #include "pty_gauge.h"
 #include "recording_keyboard.h"
+#include "recording_modem_lines.h"
 #include "settings_store.h"
 
 using namespace std::chrono_literals;
@@ -486,4 +490,117 @@ TEST_F(MainFormTest, HelpIndexFollowsTheLanguageAndTheFilesShip) {
     TAboutBox splash(true);
     EXPECT_EQ(splash.OkButton, nullptr);
     EXPECT_EQ(splash.height(), 330);
+}
+
+TEST_F(MainFormTest, HalfAReadingDiesWithItsPort) {
+    Start();
+    // Each way a port ends or begins, and the gauge that sends next.
+    struct TChange {
+        const char* name;
+        std::function<void()> change;
+        TPtyGauge* next;
+    };
+    const std::vector<TChange> changes = {
+        {"another port", [&] { SelectCombo(2); }, &Gauge2},
+        {"closed and opened again",
+         [&] {
+             SelectCombo(0);
+             SelectCombo(2);
+         },
+         &Gauge2},
+        {"lost",
+         [&] {
+             Gauge2.HangUp();
+             ASSERT_TRUE(WaitUntil([&] { return !Form->PortOpen(); }));
+             EXPECT_EQ(Form->PartialReading(), "");
+             EXPECT_EQ(Shown(), "");
+             SelectCombo(1);
+         },
+         &Gauge1},
+        {"reopened for the duplex adapter", [&] { Form->LumoRS232->setChecked(true); }, &Gauge1},
+    };
+    SelectCombo(1);
+    TPtyGauge* gauge = &Gauge1;
+    std::string typed;
+    for (const TChange& step : changes) {
+        SCOPED_TRACE(step.name);
+        ASSERT_TRUE(TypedAfter(*gauge, "9\r", typed + "9"));
+        typed += "9";
+        EXPECT_EQ(Shown(), "9");
+        gauge->Send("12.3");
+        ASSERT_TRUE(WaitUntil([&] { return Form->PartialReading() == "12.3"; }));
+        step.change();
+        ASSERT_TRUE(Form->PortOpen());
+        EXPECT_EQ(Form->PartialReading(), "");
+        EXPECT_EQ(Shown(), "");
+        gauge = step.next;
+        ASSERT_TRUE(TypedAfter(*gauge, "4\r", typed + "4"));
+        typed += "4";
+    }
+    EXPECT_EQ(Messages.size(), 1u);  // the lost line
+}
+
+TEST_F(MainFormTest, BreakAndDtrHotKeysPulseTheirLineFor155Ms) {
+    Start();
+    TRecordingModemLines lines;
+    Form->MSComm1.SetModemLines(&lines);
+    SelectCombo(1);
+    ASSERT_TRUE(Form->PortOpen());
+    struct TPulse {
+        int hotKey;
+        const char* line;
+        bool pulseOn;  // the state during the pulse
+    };
+    for (const TPulse pulse : {TPulse{1, "break", true}, TPulse{2, "dtr", false}}) {
+        SCOPED_TRACE(pulse.line);
+        lines.Changes.clear();
+        Form->KbdHook(pulse.hotKey);
+        ASSERT_EQ(lines.Changes.size(), 2u);
+        EXPECT_EQ(lines.Changes[0].Line, pulse.line);
+        EXPECT_EQ(lines.Changes[1].Line, pulse.line);
+        EXPECT_EQ(lines.Changes[0].On, pulse.pulseOn);
+        EXPECT_EQ(lines.Changes[1].On, !pulse.pulseOn);
+        const auto held = lines.Changes[1].At - lines.Changes[0].At;
+        EXPECT_GE(held, 155ms);
+        EXPECT_LT(held, 2s);
+        EXPECT_TRUE(Form->Lumo.RequestPending);
+    }
+    // The request text moves no line.
+    lines.Changes.clear();
+    Form->KbdHook(0);
+    EXPECT_EQ(Gauge1.Receive(2, 10s, PumpEvents), "?\r");
+    EXPECT_TRUE(lines.Changes.empty());
+    Form->MSComm1.SetModemLines(nullptr);
+}
+
+TEST_F(MainFormTest, DsrChangedBeforeTheDuplexFlowIsChosenAsksForNothing) {
+    Start();
+    TRecordingModemLines lines;
+    Form->MSComm1.SetModemLines(&lines);
+    SelectCombo(1);
+    ASSERT_TRUE(Form->PortOpen());
+    // The gauge raised DSR while the port was open without the adapter's flow.
+    lines.DsrOn = true;
+    QTimer::singleShot(0, [this] {
+        auto* dialog = Form->findChild<TPortSetup*>();
+        ASSERT_NE(dialog, nullptr);
+        dialog->FlowCtrlCombo->setCurrentIndex(3);
+        dialog->OK_Button->click();
+    });
+    Form->MSettingsClick();
+    ASSERT_EQ(Form->Line.FlowIndex, 3);
+    // Nothing changed since the flow was chosen, so nothing is asked for, however many
+    // timer ticks (a follow-up goes on the fourth) look at DSR.
+    const int reads = lines.DsrReads;
+    ASSERT_TRUE(WaitUntil([&] { return lines.DsrReads >= reads + 8; }));
+    EXPECT_EQ(Gauge1.Receive(1, 300ms, PumpEvents), "");
+    EXPECT_FALSE(Form->Lumo.FollowUpDue);
+    // A change from now on asks as it should.
+    lines.DsrOn = false;
+    const int beforeDrop = lines.DsrReads;
+    ASSERT_TRUE(WaitUntil([&] { return lines.DsrReads > beforeDrop; }));
+    EXPECT_EQ(Gauge1.Receive(1, 300ms, PumpEvents), "");
+    lines.DsrOn = true;
+    EXPECT_EQ(Gauge1.Receive(2, 10s, PumpEvents), "?\r");
+    Form->MSComm1.SetModemLines(nullptr);
 }
