@@ -1,7 +1,10 @@
 // The program INI file's folders and switches, and the configuration files
 // (".TVC" and the temporary "TVC.TMP") that keep each device's settings in a
 // section named after its port or cable.
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
+#include <utility>
 
 #include "engine/dataModule.h"
 #include "support/new_ini_file.h"
@@ -31,8 +34,31 @@ void ReadGlobalTarget(TNewIniFile& ini, TD& d, bool slctDefault, bool vorlageSlc
 
 }  // namespace
 
+void TD::SetOnSettingsFileError(SettingsFileErrorHandler handler) {
+    onSettingsFileError_ = std::move(handler);
+    if (!onSettingsFileError_) return;
+    for (const auto& [fileName, error] : std::exchange(unhandledSettingsErrors_, {})) {
+        onSettingsFileError_(fileName, error);
+    }
+}
+
+void TD::ReportUnreadableSettings(const std::string& fileName, const std::string& error) {
+    const auto& known = unreadableSettingsFiles_;
+    if (std::find(known.begin(), known.end(), fileName) != known.end()) return;
+    unreadableSettingsFiles_.push_back(fileName);
+    lastSettingsFileError_ = error;
+    std::fprintf(stderr, "Settings file not read, defaults used: %s\n", error.c_str());
+    if (onSettingsFileError_) {
+        onSettingsFileError_(fileName, error);
+    } else {
+        unhandledSettingsErrors_.emplace_back(fileName, error);
+    }
+}
+
 void TD::LoadProgIni() {
-    tPgIniFile ini(ProgIniFile);
+    std::string readError;
+    tPgIniFile ini(ProgIniFile, readError);
+    if (!readError.empty()) ReportUnreadableSettings(ProgIniFile, readError);
     ShowCom1 = ini.ReadBool(DefaultSection, "ShowCom1", true);
     ShowCom2 = ini.ReadBool(DefaultSection, "ShowCom2", true);
     // One switch governs both ports.
@@ -59,8 +85,11 @@ void TD::SaveProgIni() const {
 }
 
 void TD::LoadConfig(bool fromTmp) {
+    std::string readError;
     {
-        tPgIniFile ini(fromTmp ? TmpConfigFileName() : TvcFileName);
+        const std::string fileName = fromTmp ? TmpConfigFileName() : TvcFileName;
+        tPgIniFile ini(fileName, readError);
+        if (!readError.empty()) ReportUnreadableSettings(fileName, readError);
         ReadGlobalTarget(ini, *this, true, true, "", DatDir() + "Lonvar.xls");
         // Instruments of one connection kind fill columns 1, 2, 3 ...; switch cables take
         // none, and the other kind starts again at column 1 on its own sheet.
@@ -74,7 +103,8 @@ void TD::LoadConfig(bool fromTmp) {
         }
     }
     if (XlsGlobVorlage.empty()) {
-        tPgIniFile progIni(ProgIniFile);
+        tPgIniFile progIni(ProgIniFile, readError);
+        if (!readError.empty()) ReportUnreadableSettings(ProgIniFile, readError);
         ReadGlobalTarget(progIni, *this, true, true, ProgDir + "Default.xlt",
                          DatDir() + "Lonvar.xls");
     }

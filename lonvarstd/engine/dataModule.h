@@ -89,6 +89,16 @@ public:
     std::string TmpConfigFileName() const;
     std::string DefaultTvcFileName() const;
     std::string DatDir() const;  // ProgDir + "DAT/"
+    // A settings file that exists but cannot be read: its defaults are used and the file
+    // is left as it is. Each file is reported once per run, on the main thread, to this
+    // handler (the windows show it in a message box; `error` names the file and the
+    // reason). A report from before the handler was set (the program INI file is read
+    // while TD is made) is handed over when it is set. Without a handler: stderr.
+    using SettingsFileErrorHandler =
+        std::function<void(const std::string& fileName, const std::string& error)>;
+    void SetOnSettingsFileError(SettingsFileErrorHandler handler);
+    // The last such error, empty while there was none.
+    const std::string& LastSettingsFileError() const { return lastSettingsFileError_; }
 
     // --- search and connection ---
     void SrchDevices(tDeviceListModel& listView, bool srchCom, bool srchUsb);
@@ -178,11 +188,17 @@ private:
                        int port);
     void SearchUsbCables(tDeviceListModel& listView);
 
+    void ReportUnreadableSettings(const std::string& fileName, const std::string& error);
+
     std::atomic<tavrix::MessageSink*> messageSink_{nullptr};
     tavrix::spreadsheet::Office* xlsOffice_ = nullptr;
     std::unique_ptr<tavrix::spreadsheet::Office> ownXlsOffice_;
     // Every worker not yet reaped, running or asked to end.
     std::vector<std::unique_ptr<tTimerThread>> threads_;
+    SettingsFileErrorHandler onSettingsFileError_;
+    std::vector<std::string> unreadableSettingsFiles_;  // reported or waiting for a handler
+    std::vector<std::pair<std::string, std::string>> unhandledSettingsErrors_;
+    std::string lastSettingsFileError_;
 };
 
 // The program's one data module, set while it exists.

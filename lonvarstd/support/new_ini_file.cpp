@@ -41,6 +41,20 @@ std::optional<std::string> readWholeFile(const std::string& fileName) {
 }  // namespace
 
 TNewIniFile::TNewIniFile(std::string fileName) : fileName_(std::move(fileName)) {
+    Load();
+}
+
+TNewIniFile::TNewIniFile(std::string fileName, std::string& readError)
+    : fileName_(std::move(fileName)) {
+    readError.clear();
+    try {
+        Load();
+    } catch (const tavrix::IniIoError& e) {
+        readError = e.what();
+    }
+}
+
+void TNewIniFile::Load() {
     if (auto text = readWholeFile(fileName_)) {
         document_ = tavrix::ParseIniText(*text);
     } else {

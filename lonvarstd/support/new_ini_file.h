@@ -19,6 +19,10 @@ public:
     // a missing file is no error: the object starts empty and Modified() is true,
     // so that releasing it creates the file.
     explicit TNewIniFile(std::string fileName);
+    // For reading only: a file that exists but cannot be read gives its reason in
+    // `readError` (empty otherwise), and the object starts empty and unmodified, so
+    // that releasing it leaves the file as it is.
+    TNewIniFile(std::string fileName, std::string& readError);
     // Writes the file back if modified; an error is reported on stderr, as a
     // destructor cannot raise it. Call UpdateFile() first to see the error.
     virtual ~TNewIniFile();
@@ -56,6 +60,8 @@ public:
     void UpdateFile();
 
 private:
+    void Load();
+
     std::string fileName_;
     bool modified_ = false;
     tavrix::IniDocument document_;

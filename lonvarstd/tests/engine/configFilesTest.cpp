@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "engine/dataModule.h"
 #include "engineTestDevices.h"
@@ -41,8 +44,14 @@ TEST_F(ConfigTest, FreshInstallationUsesTheDataFolderAndFirstSaveCreatesTheFile)
     EXPECT_EQ(dev.DeviceName, "LU1");
     EXPECT_EQ(dev.MwZielAppl, MwZielXls);
 
+    // Reading alone leaves an empty file; the save writes the settings into it.
+    d.Devices[0]->DeviceName = "Bench 3";
     d.SaveConfig(false);
-    EXPECT_TRUE(std::filesystem::exists(prog.path("DAT/DEFAULT.TVC")));
+    tPgIniFile saved(prog.path("DAT/DEFAULT.TVC"));
+    EXPECT_EQ(saved.ReadString("Lumo LU1", "DeviceName", ""), "Bench 3");
+    EXPECT_EQ(saved.ReadString("Lumo LU1", "MwXlsZielCol", ""), "1");
+    EXPECT_EQ(saved.ReadString("Lumo LU1", "MwTxtZielFile", ""), prog.dir() + "/DAT/Device1.txt");
+    EXPECT_EQ(saved.ReadString("DEFAULT", "XlsGlobVorlage", ""), prog.dir() + "/Default.xlt");
     d.ResetDevices();
 }
 
@@ -258,6 +267,55 @@ TEST_F(ConfigTest, FailedTemporarySaveLeavesTheLastGoodFileInForce) {
     EXPECT_TRUE(d.Devices.empty());
     EXPECT_FALSE(d.UseTmpConfig);
     EXPECT_ANY_THROW(d.SaveConfig(true));
+}
+
+// A settings file that exists but cannot be read (here a folder in its place): the
+// defaults take its place, the user hears of it once, and the file is left alone.
+TEST_F(ConfigTest, UnreadableSettingsFilesGiveDefaultsAreReportedOnceAndStayUntouched) {
+    struct Case {
+        const char* name;
+        std::string file;
+        bool beforeTheDataModule;  // read while TD is made, before any handler is set
+    };
+    const std::vector<Case> cases = {
+        {"configuration file", prog.path("DAT/DEFAULT.TVC"), false},
+        {"temporary file", prog.path("TVC.TMP"), false},
+        {"program INI file", prog.path("Tavrix.INI"), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(c.file);
+        std::filesystem::create_directories(c.file + "/inside");
+        std::vector<std::string> reports;
+        auto report = [&](const std::string& file, const std::string& error) {
+            EXPECT_FALSE(error.empty());
+            reports.push_back(file);
+        };
+        std::optional<TD> made;
+        ASSERT_NO_THROW(made.emplace());
+        TD& d = *made;
+        EXPECT_TRUE(d.ShowCom1);
+        d.SetOnSettingsFileError(report);
+        d.UseTmpConfig = c.file == prog.path("TVC.TMP");
+        AddUsbDevice(d, 0, "LU1", "Lumo");
+        ASSERT_NO_THROW(d.SrchDevices(false, false));
+        ASSERT_NO_THROW(d.SrchDevices(false, false));
+        EXPECT_EQ(d.Devices[0]->DeviceName, "LU1");
+        EXPECT_EQ(d.XlsGlobVorlage, prog.dir() + "/Default.xlt");
+        EXPECT_EQ(reports, std::vector<std::string>{c.file});
+        EXPECT_NE(d.LastSettingsFileError().find(c.file), std::string::npos);
+
+        // Saving never puts the defaults in its place.
+        if (c.beforeTheDataModule) {
+            EXPECT_ANY_THROW(d.SaveProgIni());
+        } else {
+            EXPECT_ANY_THROW(d.SaveConfig(d.UseTmpConfig));
+        }
+        EXPECT_TRUE(std::filesystem::is_directory(c.file + "/inside"));
+        d.ResetDevices();
+        made.reset();
+        std::filesystem::remove_all(c.file);
+    }
 }
 
 }  // namespace
