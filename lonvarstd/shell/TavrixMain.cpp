@@ -1,0 +1,531 @@
+#include "shell/TavrixMain.h"
+
+#include <dlfcn.h>
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFont>
+#include <QMouseEvent>
+#include <exception>
+
+#include "engine/dataModule.h"
+#include "support/multi_lang.h"
+#include "support/new_ini_file.h"
+#include "support/prog_paths.h"
+#include "transport/d2xx/D2XX.h"
+#include "ui/DXLed.h"
+#include "ui/DevicePictures.h"
+#include "ui/Image.h"
+#include "ui/MainWindowLink.h"
+#include "ui/MultiLang.h"
+#include "ui/Panel.h"
+#include "ui/UserDialogs.h"
+
+bool SwitchI = false;
+
+void ReadStartSwitches(const QStringList& parameters) {
+    for (const QString& parameter : parameters) {
+        const QString upper = parameter.toUpper();
+        if (upper == "D") SwitchD = true;
+        if (upper == "I") SwitchI = true;
+    }
+}
+
+namespace {
+
+const char* const kFormName = "FrmTavrixMain";
+const char* const kHookFile = "libTavFxHook.so";
+constexpr int kTimerMs = 1000;
+// The init run closes its window, pauses and ends.
+constexpr int kInitRunEndMs = 1000;
+// Values that arrive in the start-up window: the oldest ones of the device go, up to this many.
+constexpr int kStartupDrops = 5;
+
+QColor LedRed() {
+    return StateColor(3);
+}
+QColor LedLime() {
+    return StateColor(2);
+}
+
+// The hook's thread posts through this; QCoreApplication::postEvent is safe from any thread.
+void PostHookMessage(void* window, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
+    QCoreApplication::postEvent(
+        static_cast<QObject*>(window),
+        new tEngineEvent(msg, static_cast<std::int64_t>(wParam), lParam, 0));
+}
+
+}  // namespace
+
+// The engine's messages go to their own receiver, so that "process pending messages"
+// can deliver exactly these and nothing else (no input, no timers, no search).
+class tEngineEventReceiver : public QObject {
+public:
+    explicit tEngineEventReceiver(TFrmTavrixMain& form) : QObject(&form), form_(form) {}
+
+    bool event(QEvent* event) override {
+        const int type = static_cast<int>(event->type());
+        if (type >= tEngineEvent::ValueQueued && type <= tEngineEvent::TimerTick) {
+            form_.HandleEngineEvent(static_cast<const tEngineEvent&>(*event));
+            return true;
+        }
+        return QObject::event(event);
+    }
+
+private:
+    TFrmTavrixMain& form_;
+};
+
+// The engine's message sink: workers post from their threads, the events arrive on the
+// main thread in the order posted.
+class TFrmTavrixMain::tSink : public tavrix::MessageSink {
+public:
+    tSink(QObject& receiver, const TD& d) : receiver_(receiver), d_(d) {}
+    void post(std::uint32_t msg, std::int64_t wParam, std::int64_t lParam) override {
+        QCoreApplication::postEvent(
+            &receiver_, new tEngineEvent(msg, wParam, lParam, d_.DevicesGeneration.load()));
+    }
+
+private:
+    QObject& receiver_;
+    const TD& d_;
+};
+
+// The cable count's error box.
+class tD2xxBox : public TD2xxMessageBox {
+public:
+    explicit tD2xxBox(QWidget* parent) : parent_(parent) {}
+    void ShowError(const std::string& text) override {
+        UserDialogs().ShowMessage(parent_, QString::fromStdString(text));
+    }
+
+private:
+    QWidget* parent_;
+};
+
+TFrmTavrixMain::TFrmTavrixMain(const QStringList& parameters, tStatusWindowParts parts,
+                               QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), Size(this), parts_(std::move(parts)) {
+    BuildForm();
+    try {
+        FormCreate(parameters);
+    } catch (...) {
+        FreeEngine();
+        throw;
+    }
+}
+
+TFrmTavrixMain::~TFrmTavrixMain() {
+    FreeEngine();
+}
+
+void TFrmTavrixMain::BuildForm() {
+    setObjectName(kFormName);
+    setWindowTitle(" Tavrix");
+    setFixedSize(238, 58);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, ColorFromBgr(0xF0F0F0));
+    setPalette(pal);
+    setFocusPolicy(Qt::StrongFocus);
+
+    ImgOskel = new TImage(this);
+    ImgOskel->setObjectName("ImgOskel");
+    ImgOskel->SetPicture(BuiltinPicture(tBuiltinPicture::Logo));
+    ImgOskel->setGeometry(1, 1, 56, 56);
+    ImgUSB = new TImage(this);
+    ImgUSB->setObjectName("ImgUSB");
+    ImgUSB->SetStretch(true);
+    ImgUSB->SetPicture(BuiltinPicture(tBuiltinPicture::ProgramPicture));
+    ImgUSB->setGeometry(1, 1, 56, 56);
+    ImgUSB->hide();
+
+    LedMw = new TDXLed(this);
+    LedMw->setObjectName("LedMw");
+    LedMw->setGeometry(62, 4, 14, 14);
+    LedMw->SetColorActive(LedLime());
+    LedMw->SetValue(true);
+
+    LblDev = new QLabel("~Hier Doppelklicken", this);
+    LblDev->setObjectName("LblDev");
+    LblDev->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    QFont small = LblDev->font();
+    small.setPixelSize(13);
+    small.setBold(true);
+    LblDev->setFont(small);
+    LblDev->setGeometry(80, 2, 154, 18);
+    LblDev->hide();
+
+    PnlDev = new TPanel(this);
+    PnlDev->setObjectName("PnlDev");
+    PnlDev->hide();
+
+    PnlMw = new TPanel(this);
+    PnlMw->setObjectName("PnlMw");
+    PnlMw->SetBevels(tBevel::None, tBevel::Lowered);
+    PnlMw->SetColor(ColorFromBgr(0x8EEEF0));
+    QFont big = PnlMw->font();
+    big.setPixelSize(21);
+    big.setBold(true);
+    PnlMw->setFont(big);
+    PnlMw->SetCaption("--.--");
+    PnlMw->setGeometry(60, 21, 175, 34);
+
+    PnlInit = new TPanel(this);
+    PnlInit->setObjectName("PnlInit");
+    QFont init = PnlInit->font();
+    init.setPixelSize(32);
+    init.setBold(true);
+    PnlInit->setFont(init);
+    PnlInit->SetCaption("INIT");
+    PnlInit->setGeometry(60, 0, 178, 58);
+    PnlInit->hide();
+
+    for (TImage* image : {ImgOskel, ImgUSB}) {
+        connect(image, &TImage::DblClick, this, &TFrmTavrixMain::SchowGanzBildDblClick);
+    }
+    for (TPanel* panel : {PnlMw, PnlDev}) {
+        connect(panel, &TPanel::DblClick, this, &TFrmTavrixMain::SchowGanzBildDblClick);
+    }
+
+    TimerStart.setInterval(kTimerMs);
+    TimerLed.setInterval(kTimerMs);
+    TimerFirstMessage.setInterval(kTimerMs);
+    connect(&TimerStart, &QTimer::timeout, this, &TFrmTavrixMain::TimerStartTimer);
+    connect(&TimerLed, &QTimer::timeout, this, &TFrmTavrixMain::TimerLedTimer);
+    connect(&TimerFirstMessage, &QTimer::timeout, this, &TFrmTavrixMain::TimerFirstMessageTimer);
+    TimerLed.start();
+    TimerFirstMessage.start();
+
+    engineEvents_ = new tEngineEventReceiver(*this);
+    engineEvents_->setObjectName("EngineEvents");
+}
+
+void TFrmTavrixMain::FormCreate(const QStringList& parameters) {
+    MainShown = false;
+    Busy = false;
+    SwitchI = false;
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, &TFrmTavrixMain::AppDeactivate);
+    ReadStartSwitches(parameters);
+    Started = false;
+    TakeLanguageIni();
+
+    MultiLang = new TMultiLang();
+    d2xxBox_ = std::make_unique<tD2xxBox>(this);
+    SetD2xxMessageBox(d2xxBox_.get());
+    D = new TD();
+    sink_ = std::make_unique<tSink>(*engineEvents_, *D);
+    D->SetMessageSink(sink_.get());
+    D->ProcessPendingMessages = [this] { QCoreApplication::sendPostedEvents(engineEvents_, 0); };
+    D->OnShowValue = [this](int index) { ShowLastValue(index); };
+    D->OnXlsError = [this](int, const std::string& error) {
+        ShowError(QString::fromStdString(error));
+    };
+    LoadLangTexts(*D);
+    TranslateForm(this);
+
+    if (SwitchI) {
+        D->SrchDevices(TmpListView, true, true);
+        LblDev->hide();
+        PnlInit->show();
+        PnlInit->raise();
+    } else {
+        PnlInit->hide();
+        LblDev->show();
+        if (parts_.MakeMainWindow) {
+            mainWindow_ = parts_.MakeMainWindow(*D, this);
+            mainWindow_->BuildDeviceList();
+            mainWindow_->SetKnownUsbCount(FtDeviceCount);
+        } else {
+            D->SrchDevices(true, true);
+        }
+        if (parts_.ShowInfo) parts_.ShowInfo(this);
+    }
+    TimerStart.start();
+
+    Size.MemSize = false;
+    TNewIniFile ini(ProgIniFile);
+    Size.Restore(ini, TSize::SectionFor(kFormName));
+}
+
+// A "Language.ini" beside the program sets the language once.
+void TFrmTavrixMain::TakeLanguageIni() {
+    const std::string path = ProgDir + "Language.ini";
+    if (!QFile::exists(QString::fromStdString(path))) return;
+    std::string language;
+    {
+        const TNewIniFile preset(path);
+        language = preset.ReadString("DEFAULT", "LANGUAGE", "Deutsch");
+    }
+    {
+        TNewIniFile ini(ProgIniFile);
+        ini.WriteString("DEFAULT", "LANGUAGE", language);
+        ini.UpdateFile();
+    }
+    QFile::remove(QString::fromStdString(path));
+}
+
+void TFrmTavrixMain::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    FormShow();
+}
+
+void TFrmTavrixMain::FormShow() {
+    setWindowTitle("Lonvar standard");
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+    ImgOskel->hide();
+    ImgUSB->show();
+}
+
+void TFrmTavrixMain::TimerStartTimer() {
+    if (D == nullptr) return;
+    if (SwitchI) {
+        TimerStart.stop();
+        D->OpenDevices(false);
+        D->CloseDevices(false);
+        close();
+        return;
+    }
+    if (!Started) {
+        PnlMw->SetCaption("");
+        Started = true;
+        D->OpenDevices(true);
+        if (mainWindow_) {
+            mainWindow_->SetKnownUsbCount(FtDeviceCount);
+            mainWindow_->SetSearchTimerEnabled(true);
+        }
+        HookActive = !SwitchD && LoadHook();
+        D->HookActive = HookActive;
+        return;
+    }
+    TimerStart.stop();
+    PnlMw->SetCaption("--.--");
+}
+
+void TFrmTavrixMain::TimerLedTimer() {
+    if (LedMw->ColorActive() == LedRed()) return;
+    LedMw->SetValue(false);
+    TimerLed.stop();
+}
+
+void TFrmTavrixMain::TimerFirstMessageTimer() {
+    if (SwitchI) return;
+    LblDev->setVisible(!LblDev->isVisible());
+}
+
+void TFrmTavrixMain::SchowGanzBildDblClick() {
+    MainShown = true;
+    if (TimerFirstMessage.isActive()) {
+        TimerFirstMessage.stop();
+        LblDev->setText("...");
+        LblDev->show();
+    }
+    if (mainWindow_) mainWindow_->ShowMainWindow();
+}
+
+void TFrmTavrixMain::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The form, its label and its lamp; the pictures and panels report their own.
+    SchowGanzBildDblClick();
+    event->accept();
+}
+
+void TFrmTavrixMain::AppDeactivate(Qt::ApplicationState state) {
+    // Inside our own window only: the desktop's focus stays where the user types.
+    if (SwitchI || state == Qt::ApplicationActive || closed_) return;
+    setFocus(Qt::OtherFocusReason);
+}
+
+bool TFrmTavrixMain::event(QEvent* event) {
+    if (static_cast<int>(event->type()) == tEngineEvent::KeyPressed) {
+        const auto& key = static_cast<const tEngineEvent&>(*event);
+        if (D != nullptr && !closed_) D->KeyRequest(static_cast<std::uint16_t>(key.WParam));
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+bool TFrmTavrixMain::Current(const tEngineEvent& event) const {
+    return D != nullptr && event.Generation == D->DevicesGeneration.load() && event.LParam >= 0 &&
+           event.LParam < static_cast<std::int64_t>(D->Devices.size());
+}
+
+void TFrmTavrixMain::HandleEngineEvent(const tEngineEvent& event) {
+    if (D == nullptr || closed_) return;
+    const int index = static_cast<int>(event.LParam);
+    switch (static_cast<int>(event.type())) {
+        case tEngineEvent::ValueQueued:
+            ValueMessage(index, event.Generation);
+            break;
+        case tEngineEvent::DeviceError:
+            if (!Current(event)) return;
+            if (event.WParam != 0) {
+                LedMw->SetColorActive(LedRed());
+            } else if (LedMw->ColorActive() == LedRed()) {
+                LedMw->SetColorActive(LedLime());
+            }
+            LedMw->SetValue(true);
+            if (mainWindow_) mainWindow_->ShowDeviceError(index, event.WParam != 0);
+            break;
+        case tEngineEvent::DeviceState:
+            if (!Current(event)) return;
+            if (mainWindow_) mainWindow_->ShowDeviceState(index, static_cast<int>(event.WParam));
+            LedMw->show();
+            LedMw->SetColorActive(StateColor(static_cast<int>(event.WParam)));
+            LedMw->SetValue(true);
+            break;
+        case tEngineEvent::TimerTick:
+            if (Current(event) && mainWindow_) mainWindow_->ShowTimerCountdown(index);
+            break;
+        default:
+            break;
+    }
+}
+
+// One value at a time, in the order they came: a value message that arrives while one
+// is handled (its output may show a message box or wait for the office, which delivers
+// events) joins the queue and is handled right after, by the outer call.
+void TFrmTavrixMain::ValueMessage(int index, std::uint32_t generation) {
+    pendingValues_.emplace_back(index, generation);
+    if (Busy) return;
+    Busy = true;
+    struct tClearBusy {
+        bool& busy;
+        ~tClearBusy() { busy = false; }
+    } clearBusy{Busy};
+    while (!pendingValues_.empty()) {
+        const auto [next, nextGeneration] = pendingValues_.front();
+        pendingValues_.pop_front();
+        try {
+            HandleOneValue(next, nextGeneration);
+        } catch (const std::exception& e) {
+            ShowError(QString::fromStdString(e.what()));
+        } catch (...) {
+            ShowError(TranslateText("~Unbekannter Fehler"));
+        }
+    }
+}
+
+void TFrmTavrixMain::HandleOneValue(int index, std::uint32_t generation) {
+    // A value whose device a re-search has freed since, or one that comes after the close.
+    if (D == nullptr || closed_ || generation != D->DevicesGeneration.load()) return;
+    if (TimerStart.isActive()) {
+        for (int i = 0; i < kStartupDrops; ++i) D->DropValue(index);
+        return;
+    }
+    if (index < 0 || index >= static_cast<int>(D->Devices.size())) return;
+    TimerFirstMessage.stop();
+    LblDev->show();
+    // Evaluate, show, drop, output; the output may take long, so show it again after.
+    if (!D->HandleValueMessage(index)) return;
+    ++valuesHandled_;
+    if (D != nullptr && index < static_cast<int>(D->Devices.size())) ShowLastValue(index);
+}
+
+void TFrmTavrixMain::ShowLastValue(int index) {
+    const tDevice& dev = *D->Devices[static_cast<std::size_t>(index)];
+    PnlMw->SetCaption(QString::fromStdString(dev.MwText));
+    LblDev->setText(QString::fromStdString(dev.DeviceName));
+    LedMw->SetColorActive(LedLime());
+    LedMw->SetValue(true);
+    TimerLed.start();
+    PnlMw->repaint();
+    if (mainWindow_) mainWindow_->ShowValue(index);
+}
+
+void TFrmTavrixMain::ShowError(const QString& text) {
+    UserDialogs().ShowMessage(this, text);
+}
+
+bool TFrmTavrixMain::LoadHook() {
+    const std::string path =
+        parts_.HookLibraryPath.empty() ? ProgDir + kHookFile : parts_.HookLibraryPath;
+    HookLib = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (HookLib == nullptr) return false;
+    InstallHookProc = reinterpret_cast<TavFxInstallHook>(dlsym(HookLib, "InstallHook"));
+    UninstallHookProc = reinterpret_cast<TavFxUninstallHook>(dlsym(HookLib, "UninstallHook"));
+    if (InstallHookProc != nullptr && UninstallHookProc != nullptr &&
+        InstallHookProc(&PostHookMessage, this) != 0) {
+        return true;
+    }
+    // Missing entry points or no X session: key requests are unavailable, silently.
+    dlclose(HookLib);
+    HookLib = nullptr;
+    InstallHookProc = nullptr;
+    UninstallHookProc = nullptr;
+    return false;
+}
+
+void TFrmTavrixMain::RemoveHook() {
+    if (HookActive && UninstallHookProc != nullptr) UninstallHookProc();
+    HookActive = false;
+    if (D != nullptr) D->HookActive = false;
+    // The hook's thread has ended: keys it posted before are dropped with the library.
+    QCoreApplication::removePostedEvents(this, tEngineEvent::KeyPressed);
+    if (HookLib != nullptr) dlclose(HookLib);
+    HookLib = nullptr;
+    InstallHookProc = nullptr;
+    UninstallHookProc = nullptr;
+}
+
+void TFrmTavrixMain::closeEvent(QCloseEvent* event) {
+    if (!closed_) FormClose();
+    event->accept();
+}
+
+void TFrmTavrixMain::FormClose() {
+    closed_ = true;
+    TimerStart.stop();
+    // The hook goes first, while the window it posts to and D are still there.
+    RemoveHook();
+    try {
+        if (!SwitchI && D != nullptr) {
+            TNewIniFile ini(ProgIniFile);
+            Size.Store(ini, TSize::SectionFor(kFormName));
+            ini.UpdateFile();
+            if (MainShown &&
+                UserDialogs().Confirm(this, TranslateText("~Aktuelle Einstellungen Speichern?"))) {
+                D->SaveConfig(false);
+            }
+        }
+    } catch (const std::exception& e) {
+        ShowError(QString::fromStdString(e.what()));
+    }
+    FreeEngine();
+    emit Closed();
+}
+
+// Resets the devices (settings kept in "TVC.TMP"), frees the main window, D and the
+// translator; engine events still queued are dropped.
+void TFrmTavrixMain::FreeEngine() {
+    closed_ = true;
+    if (HookActive || HookLib != nullptr) RemoveHook();
+    if (D != nullptr) {
+        try {
+            if (mainWindow_) {
+                mainWindow_->ClearDeviceList(true);
+            } else {
+                D->ResetDevices();
+            }
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "LonvarStd: %s\n", e.what());
+        }
+        D->SetMessageSink(nullptr);
+    }
+    mainWindow_.reset();
+    QCoreApplication::removePostedEvents(engineEvents_);
+    pendingValues_.clear();
+    if (D != nullptr) {
+        delete D;
+        D = nullptr;
+    }
+    sink_.reset();
+    if (d2xxBox_) {
+        SetD2xxMessageBox(nullptr);
+        d2xxBox_.reset();
+    }
+    delete MultiLang;
+    MultiLang = nullptr;
+}

@@ -1,0 +1,78 @@
+// LonvarStd: one instance per user; the status window is the main form and its close
+// ends the program.
+
+#include <QApplication>
+#include <QTimer>
+#include <cstdio>
+#include <exception>
+
+#include "shell/SingleInstance.h"
+#include "shell/TavrixMain.h"
+#include "support/prog_paths.h"
+#include "ui/UserDialogs.h"
+
+#ifdef TAVRIX_HAVE_MAINBIG
+#include "ui/MainBig.h"
+#endif
+#ifdef TAVRIX_HAVE_DIALOGS
+#include "ui/DialogCalls.h"
+#endif
+
+namespace {
+
+// The init run's pause between closing its window and ending.
+constexpr int kEndPauseMs = 1000;
+
+tStatusWindowParts ProgramParts() {
+    tStatusWindowParts parts;
+#ifdef TAVRIX_HAVE_DIALOGS
+    const tMainBigDialogs dialogs = RealMainBigDialogs();
+    parts.ShowInfo = dialogs.ShowInfo;
+#else
+    const tMainBigDialogs dialogs;
+#endif
+#ifdef TAVRIX_HAVE_MAINBIG
+    parts.MakeMainWindow = [dialogs](TD& d, QWidget* statusWindow) {
+        return std::unique_ptr<tMainWindowLink>(
+            std::make_unique<TFrmMainBig>(d, dialogs, statusWindow, nullptr));
+    };
+#endif
+    return parts;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    InitProgPaths();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("LonvarStd");
+    // The status window's close ends the program, not the last window closed.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    tSingleInstance instance("LonvarStd");
+    if (!instance.Acquire()) return 0;
+
+    QStringList parameters = QApplication::arguments();
+    parameters.removeFirst();
+    std::unique_ptr<TFrmTavrixMain> form;
+    try {
+        form = std::make_unique<TFrmTavrixMain>(parameters, ProgramParts());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "LonvarStd: %s\n", e.what());
+        UserDialogs().ShowMessage(nullptr, QString::fromStdString(e.what()));
+        return 1;
+    }
+    TFrmTavrixMain* status = form.get();
+    QObject::connect(&instance, &tSingleInstance::RaiseRequested, status, [status] {
+        status->show();
+        status->raise();
+        status->activateWindow();
+    });
+    QObject::connect(status, &TFrmTavrixMain::Closed, &app, [] {
+        QTimer::singleShot(SwitchI ? kEndPauseMs : 0, qApp, &QCoreApplication::quit);
+    });
+    status->show();
+    const int result = QApplication::exec();
+    form.reset();
+    return result;
+}
