@@ -26,11 +26,23 @@ std::size_t Pos(const std::string& s, char c) {
     return at == std::string::npos ? 0 : at + 1;
 }
 
+// A sign is a sign only in front of the number or behind it ("12.50-"), and there is one
+// minus at most; "12-05" is a text, not the number -1205.
+bool SignsOnlyAtTheEnds(std::string_view s) {
+    for (std::size_t i = 1; i + 1 < s.size(); ++i) {
+        if (s[i] == '+' || s[i] == '-') return false;
+    }
+    return std::count(s.begin(), s.end(), '-') <= 1;
+}
+
 }  // namespace
 
 std::string XlsValueText(std::string_view text, char dezTrenn) {
     const std::string_view trimmed = Trimmed(text);
-    if (!std::all_of(trimmed.begin(), trimmed.end(), IsNumberChar)) return std::string(trimmed);
+    if (!std::all_of(trimmed.begin(), trimmed.end(), IsNumberChar) ||
+        !SignsOnlyAtTheEnds(trimmed)) {
+        return std::string(trimmed);
+    }
 
     std::string s(trimmed);
     const char other = dezTrenn == ',' ? '.' : ',';

@@ -40,6 +40,11 @@ TEST(XlsValueText, AnythingButANumberStaysAsItIs) {
     EXPECT_EQ(XlsValueText("=HYPERLINK(\"http://x\")", '.'), "=HYPERLINK(\"http://x\")");
     EXPECT_EQ(XlsValueText("+cmd|' /C calc'!A0", '.'), "+cmd|' /C calc'!A0");
     EXPECT_EQ(XlsValueText("1e5", '.'), "1e5");
+    // A sign is one only in front or behind: between digits it makes a text, never a
+    // number with the sign moved to the front.
+    for (const char* text : {"12-05", "2024-05-06", "1+2", "-12-", "+-5", "1.5-+"}) {
+        EXPECT_EQ(XlsValueText(text, '.'), text);
+    }
 }
 
 TEST(XlsMarker, LonvarAndTheClockDigitsCutToThirtyAndNeverTwiceTheSame) {
