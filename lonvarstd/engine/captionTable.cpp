@@ -11,4 +11,5 @@ void tCaptionTable::Load(const std::function<std::string(const std::string&)>& t
     XlsVorlageQuestion = tr("~Excel-Vorlage?");
     XlsFileQuestion = tr("~Excel-Datei?");
     TxtFileQuestion = tr("~Text-Datei?");
+    XlsTableQuestion = tr("~Excel-Tabelle?");
 }

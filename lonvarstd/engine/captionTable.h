@@ -16,6 +16,7 @@ struct tCaptionTable {
     std::string XlsVorlageQuestion;
     std::string XlsFileQuestion;
     std::string TxtFileQuestion;
+    std::string XlsTableQuestion;  // status of a sheet name the office refuses
 
     const std::string& BetaetigungCaption() const { return MwZielApplNames[3]; }
 

@@ -118,14 +118,30 @@ std::unique_ptr<Workbook> OpenIfThere(tavrix::spreadsheet::Workbooks& books,
     }
 }
 
+// The sheet of that name; failing that, the one whose name differs only in letter case,
+// which the office takes for the same name and would not let a new sheet have.
 std::unique_ptr<Sheet> FindSheetNamed(Workbook& book, const std::string& name) {
     auto& sheets = book.GetSheets();
     const int sheetCount = sheets.Count();
+    std::unique_ptr<Sheet> otherCase;
     for (int k = 1; k <= sheetCount; ++k) {
         auto sheet = sheets.Item(k);
-        if (sheet->name() == name) return sheet;
+        const std::string sheetName = sheet->name();
+        if (sheetName == name) return sheet;
+        if (!otherCase && SameIgnoringCase(sheetName, name)) otherCase = std::move(sheet);
     }
-    return nullptr;
+    return otherCase;
+}
+
+// The marker in white in cell (1, 256). Errors are ignored: the value matters, and a
+// marker that did not take is written again next time.
+void WriteMarker(Sheet& sheet, const std::string& marker) {
+    try {
+        auto cell = sheet.Cells(kMarkerRow, kMarkerCol);
+        cell->SetValue(marker);
+        cell->SetFontColor(kWhite);
+    } catch (const AutomationError&) {
+    }
 }
 
 // Writes a number text into a free cell and reads it back: a text the office took
@@ -218,6 +234,13 @@ bool TD::XlsWriteValue(int index) {
         if (target.vorlageSlct) {
             wb = OpenIfThere(books, target.vorlage);
             if (!wb) return fail(Captions.XlsVorlageQuestion);
+            // Marked at once, so that if a later step fails the next value finds this
+            // workbook instead of making one more from the template.
+            try {
+                if (wb->GetSheets().Count() >= 1)
+                    WriteMarker(*wb->GetSheets().Item(1), dev->XlsWbName);
+            } catch (const AutomationError&) {
+            }
         } else {
             // The workbook may be open already; its marker then stays in force.
             const std::string name = std::filesystem::path(target.file).filename().string();
@@ -243,8 +266,12 @@ bool TD::XlsWriteValue(int index) {
     std::unique_ptr<Sheet> sh = FindSheetNamed(*wb, dev->MwXlsZielTable);
     if (!sh) {
         dev->XlsRow = dev->MwXlsZielStartRow;
-        sh = wb->AddWorksheet();
-        sh->SetName(dev->MwXlsZielTable);
+        try {
+            sh = wb->AddWorksheet(dev->MwXlsZielTable);
+        } catch (const AutomationError&) {
+            // A name the office refuses: reported like a missing template, no sheet added.
+            return fail(Captions.XlsTableQuestion);
+        }
     }
 
     const int col = dev->MwXlsZielCol;
@@ -263,13 +290,7 @@ bool TD::XlsWriteValue(int index) {
         probe->SetValue(std::string());
     }
 
-    try {
-        auto marker = sh->Cells(kMarkerRow, kMarkerCol);
-        marker->SetValue(dev->XlsWbName);
-        marker->SetFontColor(kWhite);
-    } catch (const AutomationError&) {
-        // The value matters; a marker that did not take is written again next time.
-    }
+    WriteMarker(*sh, dev->XlsWbName);
 
     {
         auto cell = sh->Cells(dev->XlsRow, col);

@@ -73,6 +73,10 @@ public:
     virtual Sheets& GetSheets() = 0;
     // WorkSheets.Add: a new worksheet with a free default name; the caller renames it.
     virtual std::unique_ptr<Sheet> AddWorksheet() = 0;
+    // WorkSheets.Add with the name in one step: a name the office refuses (with a character
+    // no sheet name may have, or one a sheet has already in any letter case) throws and
+    // leaves no new sheet behind.
+    virtual std::unique_ptr<Sheet> AddWorksheet(const std::string& name) = 0;
     virtual void Activate() = 0;
 };
 

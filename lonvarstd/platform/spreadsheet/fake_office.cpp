@@ -1,6 +1,7 @@
 #include "platform/spreadsheet/fake_office.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 
 namespace tavrix::spreadsheet {
@@ -31,6 +32,24 @@ struct FakeOffice::State {
 namespace {
 
 using StatePtr = std::shared_ptr<FakeOffice::State>;
+
+// As the office does: no forbidden character, and no other sheet of the same name in any
+// letter case.
+void CheckSheetName(const FakeBook& book, const FakeSheet* renamed, const std::string& name) {
+    if (name.empty() || name.find_first_of("[]*?:/\\") != std::string::npos) {
+        throw AutomationError("invalid sheet name \"" + name + "\"");
+    }
+    const auto fold = [](std::string text) {
+        std::transform(text.begin(), text.end(), text.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        return text;
+    };
+    for (const auto& other : book.sheets) {
+        if (other.get() != renamed && fold(other->name) == fold(name)) {
+            throw AutomationError("a sheet named \"" + name + "\" already exists");
+        }
+    }
+}
 
 void CheckOpen(const StatePtr& st, const std::shared_ptr<FakeBook>& book) {
     st->CheckRunning();
@@ -100,14 +119,7 @@ public:
     }
     void SetName(const std::string& name) override {
         CheckOpen(st_, book_);
-        if (name.empty() || name.find_first_of("[]*?:/\\") != std::string::npos) {
-            throw AutomationError("invalid sheet name \"" + name + "\"");
-        }
-        for (const auto& other : book_->sheets) {
-            if (other != sheet_ && other->name == name) {
-                throw AutomationError("a sheet named \"" + name + "\" already exists");
-            }
-        }
+        CheckSheetName(*book_, sheet_.get(), name);
         sheet_->name = name;
     }
     std::unique_ptr<Cell> Cells(int row, int col) override {
@@ -186,6 +198,12 @@ public:
                                            [&](const auto& s) { return s->name == name; });
             if (!taken) break;
         }
+        book_->sheets.push_back(FakeOffice::MakeSheet(name));
+        return std::make_unique<FakeSheetRef>(st_, book_, book_->sheets.back());
+    }
+    std::unique_ptr<Sheet> AddWorksheet(const std::string& name) override {
+        CheckOpen(st_, book_);
+        CheckSheetName(*book_, nullptr, name);
         book_->sheets.push_back(FakeOffice::MakeSheet(name));
         return std::make_unique<FakeSheetRef>(st_, book_, book_->sheets.back());
     }

@@ -107,6 +107,22 @@ public:
         return MakeSheet(doc_, sheet);
     }
 
+    std::unique_ptr<Sheet> AddWorksheet(const std::string& name) override {
+        auto sheet = Guarded("WorkSheets.Add", [&] {
+            Ref<css::sheet::XSpreadsheetDocument> book(doc_->model, UNO_QUERY_THROW);
+            auto sheets = book->getSheets();
+            Ref<css::container::XIndexAccess> access(sheets, UNO_QUERY_THROW);
+            const sal_Int16 count = static_cast<sal_Int16>(access->getCount());
+            // The office checks the name itself and inserts nothing when it refuses it.
+            const OUString wanted = FromUtf8(name);
+            sheets->insertNewByName(wanted, count);
+            Ref<css::sheet::XSpreadsheet> added;
+            sheets->getByName(wanted) >>= added;
+            return added;
+        });
+        return MakeSheet(doc_, sheet);
+    }
+
     void Activate() override {
         Guarded("Workbook.Activate", [&] {
             auto controller = doc_->model->getCurrentController();

@@ -229,6 +229,38 @@ TEST_F(XlsOfficeTest, AMissingWorkbookFileOrOfficeIsReportedAndNothingIsWritten)
     EXPECT_EQ(app->GetWorkbooks().count(), booksBefore);
 }
 
+// The real office refuses a sheet name with a slash or one it already has in other letter
+// case: the value is reported as not written, and no document or sheet piles up.
+TEST_F(XlsOfficeTest, ASheetNameTheOfficeRefusesLeavesNoStrayDocumentOrSheet) {
+    const int booksBefore = app->GetWorkbooks().count();
+    tDevice& dev = XlsGauge(d, "LU1", vorlage_, "a/b", 1);
+    for (int i = 0; i < 2; ++i) EXPECT_FALSE(Write(dev, "1.0"));
+    EXPECT_EQ(dev.FtStatusText.get(), "~Excel-Tabelle?");
+    EXPECT_EQ(Errors(), (std::vector<EngineMessage>(2, {MsgDeviceError, 100, 0})));
+    EXPECT_EQ(app->GetWorkbooks().count(), booksBefore + 1);
+    auto book = MarkedBook(*app, dev.XlsWbName);
+    ASSERT_TRUE(book);
+    EXPECT_EQ(book->GetSheets().Count(), 1);
+
+    dev.MwXlsZielTable = "TABELLE1";
+    EXPECT_TRUE(Write(dev, "2.5"));
+    EXPECT_EQ(book->GetSheets().Count(), 1);
+    EXPECT_EQ(SheetNamed(*book, "Tabelle1")->Cells(1, 1)->value().text, "2.5");
+
+    const std::string file = prog.path("DAT/Werte.ods");
+    shared_->WriteSpreadsheet(file, {{"Werte", {}}});
+    tDevice& other = XlsFileGauge(d, "LU2", file, "x*y", 1);
+    for (int i = 0; i < 2; ++i) EXPECT_FALSE(Write(other, "4.0"));
+    EXPECT_EQ(other.FtStatusText.get(), "~Excel-Tabelle?");
+    EXPECT_EQ(app->GetWorkbooks().count(), booksBefore + 2);
+    for (int i = 1; i <= app->GetWorkbooks().count(); ++i) {
+        auto open = app->GetWorkbooks().Item(i);
+        if (open->Name() == "Werte.ods") {
+            EXPECT_EQ(open->GetSheets().Count(), 1);
+        }
+    }
+}
+
 // An office of its own that is not running yet: the first value starts it.
 TEST_F(XlsOfficeTest, QueuedValuesWaitForTheOfficeToStartAndFollowInOrder) {
     TestOffice own("en-US");

@@ -308,7 +308,7 @@ TEST_F(XlsWriteTest, TheDecimalSeparatorIsProbedOnceFromTheOffice) {
 }
 
 TEST_F(XlsWriteTest, AnAutomationErrorOnTheSheetReachesTheStatusWindowsHandler) {
-    tDevice& dev = XlsGauge(d, "LU1", vorlage, "a/b", 1);  // a name no sheet can have
+    tDevice& dev = XlsGauge(d, "LU1", vorlage, "A", 0);  // a column no sheet has
     dev.AppendValue("+0001.0000 mm");
     EXPECT_THROW(Write(dev, "1.0"), AutomationError);
     EXPECT_EQ(d.XlsApp, nullptr);
@@ -320,17 +320,49 @@ TEST_F(XlsWriteTest, AnAutomationErrorOnTheSheetReachesTheStatusWindowsHandler) 
     EXPECT_TRUE(d.HandleValueMessage(0));
     ASSERT_EQ(reported.size(), 1u);
     EXPECT_EQ(reported[0].first, 0);
-    EXPECT_NE(reported[0].second.find("a/b"), std::string::npos);
+    EXPECT_FALSE(reported[0].second.empty());
     EXPECT_EQ(dev.ValueCount(), 0u);
     EXPECT_EQ(d.XlsApp, nullptr);
+    // The workbook made from the template was marked at once: the failed calls share it.
+    EXPECT_EQ(office.OpenBookCount(), 1);
 
     // The user closes the workbook while the office stays: the next value opens a new one.
-    // Each failed call had opened a new workbook; the marked one is the last.
-    dev.MwXlsZielTable = "A";
+    dev.MwXlsZielCol = 1;
     Write(dev, "1.0");
     office.CloseBook(office.OpenBookCount());
     EXPECT_TRUE(Write(dev, "2.0"));
     EXPECT_EQ(TextAt(*office.Book(office.OpenBookCount()), "A", 1, 1), "2");
+}
+
+// A sheet name the office will not take fails like a missing template, and neither
+// the failed value nor the ones after it leave a workbook or a sheet behind.
+TEST_F(XlsWriteTest, ASheetNameTheOfficeRefusesIsReportedAndLeavesNothingBehind) {
+    tDevice& dev = XlsGauge(d, "LU1", vorlage, "a/b", 1);
+    dev.AppendValue("+0003.0000 mm");
+    for (int i = 0; i < 3; ++i) EXPECT_FALSE(Write(dev, "1.0"));
+    EXPECT_EQ(dev.FtStatusText.get(), "~Excel-Tabelle?");
+    EXPECT_EQ(Errors(), (std::vector<EngineMessage>(3, {MsgDeviceError, 100, 0})));
+    ASSERT_EQ(office.OpenBookCount(), 1);
+    EXPECT_EQ(office.Book(1)->sheets.size(), 1u);
+    EXPECT_EQ(dev.ValueCount(), 1u);
+
+    // A name that differs from a sheet's only in letter case is that sheet to the office.
+    dev.MwXlsZielTable = "TABELLE1";
+    EXPECT_TRUE(Write(dev, "2.0"));
+    ASSERT_EQ(office.OpenBookCount(), 1);
+    EXPECT_EQ(office.Book(1)->sheets.size(), 1u);
+    EXPECT_EQ(TextAt(*office.Book(1), "Tabelle1", 1, 1), "2");
+    EXPECT_EQ(TextAt(*office.Book(1), "Tabelle1", 2, 1), "3");
+
+    // The user's own workbook gets no stray sheet either.
+    const std::string file = prog.path("DAT/Werte.xls");
+    AddFile(file, {FakeOffice::MakeSheet("Werte")});
+    tDevice& other = XlsFileGauge(d, "LU2", file, "x*y", 2);
+    for (int i = 0; i < 2; ++i) EXPECT_FALSE(Write(other, "4.0"));
+    EXPECT_EQ(other.FtStatusText.get(), "~Excel-Tabelle?");
+    ASSERT_EQ(office.OpenBookCount(), 2);
+    EXPECT_EQ(office.Book(2)->sheets.size(), 1u);
+    EXPECT_EQ(office.Counts().opens, 2);
 }
 
 }  // namespace
