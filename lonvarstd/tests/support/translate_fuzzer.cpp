@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -14,14 +15,24 @@
 
 namespace {
 
-std::string folder() {
-    static const std::string made = [] {
+// A folder of its own for the run, removed when the fuzzer ends.
+struct tFuzzFolder {
+    std::string Path;
+    tFuzzFolder() {
         char pattern[] = "/tmp/tavrix-translate-fuzz-XXXXXX";
         const char* dir = ::mkdtemp(pattern);
         if (!dir) std::abort();
-        return std::string(dir) + "/";
-    }();
-    return made;
+        Path = std::string(dir) + "/";
+    }
+    ~tFuzzFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(Path, ignored);
+    }
+};
+
+std::string folder() {
+    static const tFuzzFolder made;
+    return made.Path;
 }
 
 void write(const std::string& path, const std::string& text) {
