@@ -189,6 +189,9 @@ private:
     void SearchUsbCables(tDeviceListModel& listView);
 
     void ReportUnreadableSettings(const std::string& fileName, const std::string& error);
+    // Message 1026 after a good write of a value: code 0, or the cable's status while the
+    // cable still fails, so that the light does not turn good over a failing cable.
+    void PostOutputRecovered(tDevice& dev);
 
     std::atomic<tavrix::MessageSink*> messageSink_{nullptr};
     tavrix::spreadsheet::Office* xlsOffice_ = nullptr;

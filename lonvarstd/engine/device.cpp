@@ -1,5 +1,7 @@
 #include "engine/device.h"
 
+#include <algorithm>
+
 #include "engine/dataModule.h"
 #include "support/tick_count.h"
 
@@ -24,6 +26,12 @@ tDevice::tDevice(TD& owner, std::uint8_t connection, void* portObject, int itemI
 }
 
 tDevice::~tDevice() = default;
+
+std::int32_t tDevice::TimerPeriodMs() const {
+    constexpr std::int32_t kMinTimerPeriodMs = 1000;
+    const std::int32_t answerTimeout = Descr != nullptr ? Descr->AnswerTimeout : 0;
+    return std::max({AnforderTicksTimer.load(), kMinTimerPeriodMs, answerTimeout});
+}
 
 std::string tDevice::GetPortName() const {
     if (Connection == ConnectionUsb && Ft) return "USB" + std::to_string(Ft->Index + 1);

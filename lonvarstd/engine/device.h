@@ -75,6 +75,9 @@ public:
     double MwValue = 0.0;
     std::int32_t LastFtStatus = -1;
     tavrix::LockedText FtStatusText;  // set by the worker and by the value output
+    // The cable's own text for its last status (FtStatus), kept by the worker, so that a
+    // recovered output can show it again.
+    tavrix::LockedText CableStatusText;
     std::int64_t LedTick = -1;
     tavrix::WakingAtomic<std::int64_t> NextTimerTick{WorkerWake, 0};
     tavrix::WakingAtomic<bool> TimerRunning{WorkerWake, false};
@@ -98,6 +101,9 @@ public:
     std::int32_t SchalterCycleIdx = 0;
 
     // --- queries ---
+    // The period of the timer requests: AnforderTicksTimer, but never below 1 s or the
+    // type's answer time-out, so a bad settings file cannot send requests back to back.
+    std::int32_t TimerPeriodMs() const;
     std::string GetPortName() const;
     std::string GetSerNr() const;
     std::string GetId() const;
@@ -121,6 +127,9 @@ public:
 
     // --- the worker's tick and its steps (worker thread) ---
     void Poll();
+    // A line that is not open cannot be asked: its requests fail at once (message 1027/3)
+    // instead of waiting unseen to fire when it is opened later.
+    void FailRequestsWhileClosed();
     void SendRequest();
     void SendRequest2();
     // Reads what arrived; false when the port or cable failed.

@@ -23,7 +23,11 @@ void PauseMs(std::int32_t ms) {
 }  // namespace
 
 void tDevice::Poll() {
-    if (!Opened || Descr == nullptr) return;
+    if (Descr == nullptr) return;
+    if (!Opened) {
+        FailRequestsWhileClosed();
+        return;
+    }
     const tDeviceDescr& descr = *Descr;
     const std::int64_t now = owner_.Now();
 
@@ -37,7 +41,7 @@ void tDevice::Poll() {
         } else if (AnforderType == AnforderTimer && TimerRunning && NextTimerTick <= now) {
             // Grows by whole periods: no drift, and missed periods follow one by one.
             State = 1;
-            NextTimerTick += AnforderTicksTimer;
+            NextTimerTick += TimerPeriodMs();
         }
         if (State == 1) {
             if (descr.ReqKind != ReqKindNone) {
@@ -79,10 +83,21 @@ void tDevice::Poll() {
         }
         RxBuf.clear();
     } else {
+        // Test mode reads canned lines in place of what came (see ReadInput).
+        const bool canned = SwitchD && (State == 1 || State == 3);
         std::string text;
         if (!ReadInput(text)) {
             Opened = false;  // polled no more until it is opened again
             RxBuf.clear();
+        } else if (canned) {
+            // Each canned line is an answer of its own: no byte of them is left in RxBuf
+            // to stick to the next answer, whatever the device's terminators.
+            for (std::size_t start = 0; start < text.size();) {
+                const std::size_t end = std::min(text.find("\r\n", start), text.size());
+                LastMsg = text.substr(start, end - start);
+                TakeAnswer();
+                start = end + 2;
+            }
         } else {
             RxBuf += text;
             if (!descr.Eot[0].empty()) {
@@ -127,10 +142,29 @@ void tDevice::Poll() {
         FtStatus = Ft->Status;
         if (FtStatus != LastFtStatus) {
             FtStatusText = Ft->ErrorText;
+            CableStatusText = Ft->ErrorText;
             owner_.PostMsg(MsgDeviceError, FtStatus, DevIdx);
             LastFtStatus = FtStatus;
         }
     }
+}
+
+void tDevice::FailRequestsWhileClosed() {
+    bool failed = ExtRequest.exchange(false);
+    // A request in force when the line failed ends with it.
+    if (State != 0) {
+        State = 0;
+        ReqTick = -1;
+        failed = true;
+    }
+    const std::int64_t now = owner_.Now();
+    if (AnforderType == AnforderTimer && TimerRunning && NextTimerTick <= now) {
+        // One failure for the periods missed; the timer goes on from now, not in a burst.
+        const std::int64_t period = TimerPeriodMs();
+        NextTimerTick += ((now - NextTimerTick) / period + 1) * period;
+        failed = true;
+    }
+    if (failed && Descr->ReqKind != ReqKindNone) owner_.PostMsg(MsgDeviceState, 3, DevIdx);
 }
 
 void tDevice::SendRequest() {

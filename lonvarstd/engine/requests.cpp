@@ -65,7 +65,7 @@ void TD::TimerButtonDown(int index) {
     if (dev == nullptr) return;
     dev->ExtRequest = true;
     // The due time first, so the worker never sees the timer running with an old one.
-    dev->NextTimerTick = Now() + dev->AnforderTicksTimer;
+    dev->NextTimerTick = Now() + dev->TimerPeriodMs();
     dev->TimerRunning = true;
 }
 

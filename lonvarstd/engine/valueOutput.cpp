@@ -56,9 +56,16 @@ bool TD::WriteTxtFile(int index) {
         PostMsg(MsgDeviceError, 100, dev->DevIdx);
     } else if (dev->TxtFileFailed) {
         dev->TxtFileFailed = false;
-        PostMsg(MsgDeviceError, 0, dev->DevIdx);
+        PostOutputRecovered(*dev);
     }
     return false;
+}
+
+void TD::PostOutputRecovered(tDevice& dev) {
+    // The output is fine again, but a cable that still fails keeps its status and text.
+    const std::int32_t cable = dev.FtStatus;
+    if (cable != 0) dev.FtStatusText = dev.CableStatusText.get();
+    PostMsg(MsgDeviceError, cable, dev.DevIdx);
 }
 
 bool TD::HandleValueMessage(int index) {

@@ -315,6 +315,6 @@ bool TD::XlsWriteValue(int index) {
     }
 
     office.app->SetVisible(true);
-    PostMsg(MsgDeviceError, 0, dev->DevIdx);
+    PostOutputRecovered(*dev);
     return true;
 }

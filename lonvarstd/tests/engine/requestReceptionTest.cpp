@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "bench/bench_ports.h"
 #include "engine/dataModule.h"
@@ -413,7 +414,7 @@ TEST_F(ReceptionTest, SwitchCableRequestsTheBoundGaugeOnEveryThirdPress) {
     // The cable's first status message ends the tick that read it.
     ASSERT_TRUE(WaitCount(MsgDeviceError, 0, 1, 1));
     clock.advanceTo(clock.now + 2001);
-    ExpectNoRequestFor(100ms, 1, 0);
+    ExpectNoRequestFor(100ms, 0, 0);
     EXPECT_EQ(sw.ValueCount(), 0u);
     EXPECT_EQ(Count(MsgValueQueued, 0, 1), 0u);
 
@@ -433,6 +434,164 @@ TEST_F(ReceptionTest, SwitchCableRequestsTheBoundGaugeOnEveryThirdPress) {
     EXPECT_EQ(Flow(1).front(), "1024");
     EXPECT_EQ(Count(MsgDeviceState, 0, 0), 2u);
     EXPECT_EQ(sw.SchalterCycleIdx, 3);
+}
+
+// The answers a device queued, oldest first; the queue is emptied.
+std::vector<std::string> TakeQueued(tDevice& dev) {
+    std::vector<std::string> out;
+    while (dev.ValueCount() > 0) {
+        out.push_back(dev.GetFirstValue());
+        dev.DropFirstValue();
+    }
+    return out;
+}
+
+TEST_F(ReceptionTest, AnswerCheckAndTheEarliestOfSeveralTerminators) {
+    tDevice& dev = UsbGauge("mode=never");
+    custom = *dev.Descr;
+    dev.Descr = &custom;
+    custom.Eot = {"\r\n", "\r", "#"};
+    custom.IdPos = 2;
+    custom.IdText = "01";
+    Start();
+    // "\r\n" and "\r" both stand at the same place: the one listed first cuts. "#" comes
+    // before the "\r" behind it. Answers without "01" from the 2nd character on, or too
+    // short to hold it, are not queued.
+    Bench("inject lumo \"+01.5\\r\\n+02.5\\r+01.7#+01.8\\r+0\\r\\n+01\\r\"");
+    ASSERT_TRUE(WaitCount(MsgValueQueued, 0, 0, 3));
+    Bench("inject lumo \"+01.9#\"");
+    ASSERT_TRUE(WaitCount(MsgValueQueued, 0, 0, 4));
+    d.StopThreads();
+    EXPECT_EQ(TakeQueued(dev), (std::vector<std::string>{"+01.5", "+01.7", "+01.8", "+01.9"}));
+    EXPECT_EQ(dev.RxBuf, "");
+}
+
+TEST_F(ReceptionTest, AnswersInTheQuietPeriodEndTheRequestButAreNotQueued) {
+    ManualClock clock;
+    d.TickSource = [&clock] { return clock.now.load(); };
+    bench.run("cable lumo serial=LU000001 desc=Lumo");
+    bench.run("gauge lumo");
+    d.SrchDevices(false, true);
+    ASSERT_EQ(d.Devices.size(), 1u);
+    tDevice& dev = *d.Devices[0];
+    dev.MwZielAppl = MwZielNone;
+    Start();
+
+    clock.advanceTo(dev.CreatedTick + 1000);
+    d.RequestOne(0);
+    ASSERT_TRUE(WaitCount(MsgDeviceState, 0, 0, 1));
+    // Answered within the quiet period: the request ends, nothing is queued, and no
+    // time-out follows once the answer time has passed.
+    const auto deadline = std::chrono::steady_clock::now() + kWait;
+    while (dev.State != 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(5ms);
+    ASSERT_EQ(dev.State, 0);
+    clock.advanceTo(dev.CreatedTick + 1600);
+    EXPECT_FALSE(sink.waitFor(
+        [](const std::vector<EngineMessage>& all) {
+            return std::count(all.begin(), all.end(), EngineMessage{MsgDeviceState, 3, 0}) > 0;
+        },
+        300ms));
+    EXPECT_EQ(Count(MsgValueQueued, 0, 0), 0u);
+
+    // Past the quiet period the same answer is queued.
+    clock.advanceTo(dev.CreatedTick + 2001);
+    d.RequestOne(0);
+    ASSERT_TRUE(WaitCount(MsgDeviceState, 1, 0, 1));
+    EXPECT_EQ(Count(MsgValueQueued, 0, 0), 1u);
+    EXPECT_EQ(Count(MsgDeviceState, 3, 0), 0u);
+}
+
+TEST_F(ReceptionTest, InvertedSwitchReadsASetBitAsOn) {
+    ManualClock clock;
+    d.TickSource = [&clock] { return clock.now.load(); };
+    Bench("cable sw serial=SW000001 desc=TV-I");
+    d.SrchDevices(false, true);
+    ASSERT_EQ(d.Devices.size(), 1u);
+    tDevice& sw = *d.Devices[0];
+    custom = *sw.Descr;
+    custom.StatusInvert = true;
+    sw.Descr = &custom;
+    Start();
+    ASSERT_TRUE(WaitCount(MsgDeviceError, 0, 0, 1));
+    clock.advanceTo(clock.now + 2001);
+    Bench("press sw");
+    ASSERT_TRUE(WaitCount(MsgValueQueued, 0, 0, 1));
+    Bench("release sw");
+    ASSERT_TRUE(WaitCount(MsgValueQueued, 0, 0, 2));
+    d.StopThreads();
+    EXPECT_EQ(TakeQueued(sw), (std::vector<std::string>{"OFF", "ON "}));
+}
+
+TEST_F(ReceptionTest, TestModeAnswersLeaveNoByteForTheNextAnswer) {
+    SwitchD = true;
+    tDevice& dev = UsbGauge("mode=never");
+    Start();
+    d.RequestOne(0);
+    ASSERT_TRUE(WaitCount(MsgValueQueued, 0, 0, 2));
+    Bench("inject lumo \"+0002.0000 mm\\r\"");
+    ASSERT_TRUE(WaitCount(MsgValueQueued, 0, 0, 3));
+    HandleValues();
+    d.StopThreads();
+    SwitchD = false;
+    EXPECT_EQ(ReadFile(d.DatDir() + "Device1.txt"), "+0000.0000\r\n+0001.1111\r\n+0002.0000\r\n");
+    EXPECT_EQ(dev.RxBuf, "");
+}
+
+TEST_F(ReceptionTest, ARequestToAPortThatDidNotOpenFailsAtOnceAndNeverFiresLater) {
+    Bench("port COM1");
+    Bench("gauge COM1");
+    d.SrchDevices(true, false);
+    ASSERT_EQ(d.Devices.size(), 1u);
+    tDevice& dev = *d.Devices[0];
+    dev.CreatedTick -= 3000;
+    dev.DescrIdx = 1;
+    dev.Descr = d.Rs232Descrs[1].get();
+    dev.MwZielAppl = MwZielNone;
+    Bench("fail COM1 open 4");
+    d.OpenDevices(true);
+    ASSERT_FALSE(dev.Opened);
+
+    const auto asked = std::chrono::steady_clock::now();
+    d.RequestOne(0);
+    ASSERT_TRUE(WaitCount(MsgDeviceState, 3, 0, 1));
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, kWait);
+    EXPECT_FALSE(dev.ExtRequest);
+
+    // Opened later, as the device dialog does: the old request is gone.
+    Bench("heal COM1");
+    d.StopThread(0);
+    dev.Close();
+    ASSERT_TRUE(dev.Open());
+    d.StartThread(0);
+    ExpectNoRequestFor(500ms, 0, 0);
+    d.RequestOne(0);
+    ASSERT_TRUE(WaitCount(MsgValueQueued, 0, 0, 1));
+    EXPECT_EQ(Flow(0, true), (std::vector<std::string>{"1027/3", "1027/0", "1027/1"}));
+}
+
+TEST_F(ReceptionTest, ATimerPeriodOfZeroIsTreatedAsTheSaneMinimum) {
+    ManualClock clock;
+    d.TickSource = [&clock] { return clock.now.load(); };
+    tDevice& dev = UsbGauge();
+    dev.AnforderType = AnforderTimer;
+    dev.AnforderTicksTimer = 0;
+    EXPECT_EQ(dev.TimerPeriodMs(), 1000);
+    dev.AnforderTicksTimer = -5000;
+    EXPECT_EQ(dev.TimerPeriodMs(), 1000);
+    Start();
+
+    const std::int64_t t = clock.now + 3000;
+    clock.advanceTo(t);
+    d.TimerButtonDown(0);
+    ASSERT_TRUE(WaitCount(MsgDeviceState, 1, 0, 1));
+    ExpectNoRequestFor(300ms, 0, 1);
+    clock.advanceTo(t + 999);
+    ExpectNoRequestFor(300ms, 0, 1);
+    clock.advanceTo(t + 1000);
+    ASSERT_TRUE(WaitCount(MsgDeviceState, 1, 0, 2));
+    ExpectNoRequestFor(300ms, 0, 2);
+    d.TimerButtonUp(0);
 }
 
 }  // namespace

@@ -130,6 +130,22 @@ TEST_F(ValueTest, UnwritableTextFileIsReportedAndTheNextGoodWriteClearsIt) {
     EXPECT_EQ(ReadFile(dev.MwTxtZielFile), "+0001.1111\r\n+0001.1111\r\n");
 }
 
+TEST_F(ValueTest, TextFileRecoveryDoesNotHideACableThatStillFails) {
+    tDevice& dev = Gauge("LU1", "no-such-folder/Device1.txt");
+    // What the worker keeps of its cable's last status.
+    dev.FtStatus = 4;
+    dev.CableStatusText = "device not found";
+    dev.FtStatusText = "device not found";
+    dev.MwText = "+0001.1111";
+    d.WriteTxtFile(0);
+    EXPECT_EQ(dev.FtStatusText.get(), "~Text-Datei?");
+    dev.MwTxtZielFile = d.DatDir() + "Device1.txt";
+    d.WriteTxtFile(0);
+    EXPECT_EQ(sink.messages(),
+              (std::vector<EngineMessage>{{MsgDeviceError, 100, 0}, {MsgDeviceError, 4, 0}}));
+    EXPECT_EQ(dev.FtStatusText.get(), "device not found");
+}
+
 TEST_F(ValueTest, SwitchCycleRequestsOnlyTheBoundInstrumentsOnTheirStep) {
     tDevice& sw = AddUsbDevice(d, 0, "SW1", "TV-I");
     sw.SchalterCycleCount = 3;
