@@ -504,10 +504,15 @@ tEditDeviceResult TFrmEditDevice::StoreDevice() {
 
     dev.AnforderType = static_cast<std::uint8_t>(std::max(0, CBxAnforderType->currentIndex()));
     dev.AnforderTasteKeyb = S(CBxAnforderTasteKeyb->currentText());
+    // The binding matters only to a switch request; other kinds keep what is stored
+    // rather than taking the first switch cable listed.
     const int switchIdx = CBxAnforderTasteTVI->currentIndex();
-    dev.AnforderSerNrTVI = switchIdx >= 0 && static_cast<std::size_t>(switchIdx) < switchIds_.size()
-                               ? switchIds_[static_cast<std::size_t>(switchIdx)]
-                               : std::string();
+    if (dev.AnforderType == AnforderSwitch) {
+        dev.AnforderSerNrTVI =
+            switchIdx >= 0 && static_cast<std::size_t>(switchIdx) < switchIds_.size()
+                ? switchIds_[static_cast<std::size_t>(switchIdx)]
+                : std::string();
+    }
     // An untouched time keeps its milliseconds, which the h:m:s text may not show.
     if (EdtAnforderTimer->text() != loadedTimerText_) {
         dev.AnforderTicksTimer = static_cast<std::int32_t>(TimerMs(EdtAnforderTimer->text()));

@@ -75,8 +75,9 @@ tFrmInfo::tFrmInfo(QWidget* owner)
     Label3 = MakeLabel(PnlMain, "Label3", "~Tavrix-Produktteam", 101, 91);
     Label1 = MakeLabel(PnlMain, "Label1", "~Alle Rechte vorbehalten.", 21, 112);
 
-    for (QWidget* w : std::initializer_list<QWidget*>{PnlMain, LblName, ImgOskel, ImgUSB, Label2,
-                                                      Label6, Label8, Label9, Label3, Label1}) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{PnlMain, LblName, LblProfLight, ImgOskel, ImgUSB, Label2,
+                                         Label6, Label8, Label9, Label3, Label1}) {
         w->installEventFilter(this);
     }
 
@@ -109,11 +110,13 @@ void tFrmInfo::showEvent(QShowEvent* event) {
 }
 
 bool tFrmInfo::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonRelease && watched != LblProfLight) {
-        OkClick();
-        return true;
-    }
-    return QDialog::eventFilter(watched, event);
+    const bool click = event->type() == QEvent::MouseButtonPress ||
+                       event->type() == QEvent::MouseButtonRelease ||
+                       event->type() == QEvent::MouseButtonDblClick;
+    if (!click) return QDialog::eventFilter(watched, event);
+    // The edition word keeps its clicks, so that they do not reach the panel below.
+    if (watched != LblProfLight && event->type() == QEvent::MouseButtonRelease) OkClick();
+    return true;
 }
 
 void ShowInfo(QWidget* owner) {
