@@ -1,7 +1,7 @@
 #pragma once
-// What the dialog tests share: one offscreen application, a program folder with
-// device pictures, file dialogs and message boxes answered by the test, and a way
-// to act inside a modal dialog while it runs.
+// What the dialog tests share besides the application (ui_test_app.h): a program
+// folder with device pictures, file dialogs and message boxes answered by the test,
+// and a way to act inside a modal dialog while it runs.
 
 #include <gtest/gtest.h>
 
@@ -20,37 +20,9 @@
 
 #include "tests/engine/engineTestSupport.h"
 #include "ui/UserDialogs.h"
+#include "ui_test_app.h"
 
 namespace tavrix::test {
-
-class DialogsApp : public ::testing::Environment {
-public:
-    void SetUp() override {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        app_ = std::make_unique<QApplication>(argc_, argv_);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    int argc_ = 1;
-    char name_[16] = "dialogs_tests";
-    char* argv_[2] = {name_, nullptr};
-    std::unique_ptr<QApplication> app_;
-};
-// One application for the whole test program, whichever files it has.
-inline auto* const kDialogsApp = ::testing::AddGlobalTestEnvironment(new DialogsApp);
-
-// Generous: the machine may be loaded, and sanitizers slow everything down.
-inline bool WaitUntil(const std::function<bool()>& condition,
-                      std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
-}
 
 // Answers the dialogs' questions: file dialogs from a queue ("" = cancelled),
 // message boxes recorded.

@@ -362,8 +362,8 @@ TEST_F(EditDeviceTest, TheGlobalTargetLocksTheFileControlsAndBlinks) {
         EXPECT_FALSE(f.EdtXlsZielVorlage->isEnabled());
         // "global" blinks: it goes and comes back.
         const bool first = f.PnlXlsGlobal->isHidden();
-        EXPECT_TRUE(WaitUntil([&] { return f.PnlXlsGlobal->isHidden() != first; }));
-        EXPECT_TRUE(WaitUntil([&] { return f.PnlXlsGlobal->isHidden() == first; }));
+        EXPECT_TRUE(::WaitUntil([&] { return f.PnlXlsGlobal->isHidden() != first; }));
+        EXPECT_TRUE(::WaitUntil([&] { return f.PnlXlsGlobal->isHidden() == first; }));
     });
     EXPECT_EQ(Dev(UsbGauge).MwXlsZielVorlage, ownVorlage);
     EXPECT_EQ(Dev(UsbGauge).MwXlsZielFile, ownFile);
