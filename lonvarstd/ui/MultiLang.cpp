@@ -1,6 +1,8 @@
 #include "ui/MultiLang.h"
 
 #include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -101,7 +103,14 @@ private:
             label->setText(Text(label, "Caption", label->text(), false));
             Hint(label);
         } else if (qobject_cast<QLineEdit*>(widget)) {
-            if (!qobject_cast<QComboBox*>(widget->parent())) Hint(widget);
+            // The line edit inside a combo or spin box is part of that control.
+            if (!qobject_cast<QComboBox*>(widget->parent()) &&
+                !qobject_cast<QAbstractSpinBox*>(widget->parent())) {
+                Hint(widget);
+            }
+        } else if (qobject_cast<QAbstractSpinBox*>(widget) ||
+                   qobject_cast<QAbstractSlider*>(widget)) {
+            Hint(widget);
         } else if (auto* panel = qobject_cast<TPanel*>(widget)) {
             panel->SetCaption(Text(panel, "Caption", panel->Caption(), false));
             Hint(panel);
@@ -170,6 +179,9 @@ void LoadLangTexts(TD& d) {
 TFrmMultiLang::TFrmMultiLang(TMultiLang& lang, QWidget* parent) : QDialog(parent), lang_(lang) {
     setObjectName("MultiLang");
     setWindowTitle("~Sprache");
+    QFont dialogFont = font();
+    dialogFont.setPixelSize(14);
+    setFont(dialogFont);
     setFixedSize(212, 50);
     CBx = new QComboBox(this);
     CBx->setObjectName("CBx");

@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
 #include <filesystem>
@@ -50,6 +51,7 @@ struct tTestForm {
     QGroupBox* Group = new QGroupBox("~&Gruppe", &Form);
     QTabWidget* Tabs = new QTabWidget(&Form);
     TImage* Image = new TImage(&Form);
+    QSpinBox* Spin = new QSpinBox(&Form);
     QDialog* Child = new QDialog(&Form);
     QLabel* ChildLabel = new QLabel("~&Datei", Child);
 
@@ -65,6 +67,7 @@ struct tTestForm {
         Tabs->addTab(new QWidget, "~&Datei");
         Tabs->setTabToolTip(0, "~Hinweis");
         Image->setToolTip("~Hinweis");
+        Spin->setToolTip("~Hinweis");
         Child->setObjectName("FrmChild");
     }
 };
@@ -121,6 +124,7 @@ TEST_F(TranslateFormTest, EachClassGetsItsTextsWithItsAmpersandRule) {
     EXPECT_EQ(f.Tabs->tabText(0), "File");
     EXPECT_EQ(f.Tabs->tabToolTip(0), "Hint here");
     EXPECT_EQ(f.Image->toolTip(), "Hint here");
+    EXPECT_EQ(f.Spin->toolTip(), "Hint here");
     // A dialog inside the form is a form of its own, with its own section.
     EXPECT_EQ(f.ChildLabel->text(), "~&Datei");
 }
@@ -186,6 +190,20 @@ TEST_F(TranslateFormTest, DialogListsTheProgramFolderAndTranslatesEveryWindow) {
     EXPECT_EQ(TNewIniFile(ProgIniFile).ReadString("DEFAULT", "LANGUAGE", ""), "Deutsch");
     EXPECT_EQ(other.windowTitle(), "Sprache");
     EXPECT_EQ(f.Form.windowTitle(), "Fenster");
+}
+
+TEST_F(TranslateFormTest, DialogButtonsFitTheirTexts) {
+    writeBytes(dir_.file("English.LLNG"),
+               "[MultiLang]\r\n~Sprache=Language\r\n~Abbrechen=Cancel the choice of language\r\n");
+    TNewIniFile(ProgIniFile).WriteString("DEFAULT", "LANGUAGE", "English");
+    TFrmMultiLang dialog(*lang_);
+    EXPECT_EQ(dialog.windowTitle(), "Language");
+    const QRect cancel = dialog.FileCancel->geometry();
+    EXPECT_GE(cancel.width(),
+              dialog.FileCancel->fontMetrics().horizontalAdvance("Cancel the choice of language"));
+    EXPECT_LT(cancel.right(), dialog.width());
+    EXPECT_FALSE(cancel.intersects(dialog.BtnOk->geometry()));
+    EXPECT_FALSE(dialog.BtnOk->geometry().intersects(dialog.CBx->geometry()));
 }
 
 TEST_F(TranslateFormTest, CancelChangesNothing) {
