@@ -36,8 +36,9 @@ public:
     static constexpr QSize SmallSize{80, 60};
 
     // Lists `folder` (ProgDir + "UDEVICES/" by default) and loads every "<name>_G_<codes>.bmp"
-    // that has its "<name>_K.bmp"; entry 0 is the placeholder " ...", the rest sorted
-    // without regard to case. Each description in `usbDescrs` and `rs232Descrs` gets
+    // (".BMP" too, but then without codes) that has its "<name>_K.bmp" (in any letter
+    // case); entry 0 is the placeholder " ...", the rest sorted without regard to case.
+    // A code that is no number leaves the whole file name as the entry's name. Each description in `usbDescrs` and `rs232Descrs` gets
     // ImageIdx entry 0 and then the positions whose codes name its TypeNo. A picture
     // that fails to load or has the wrong size is replaced by the placeholder, so the
     // pictures stay in step with the names. Loading again starts afresh.

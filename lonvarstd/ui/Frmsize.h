@@ -30,7 +30,8 @@ public:
     bool MemSize = true;
 
     // Writes "_S" (0 normal, 1 minimised, 2 maximised), "_L", "_T", "_W", "_H" behind
-    // `keyPrefix`; a minimised window is stored with its normal geometry and state 1.
+    // `keyPrefix`; a minimised or maximised window is stored with its normal geometry.
+    // Without MemPosition or MemSize those keys keep what was stored before.
     void Store(TNewIniFile& ini, const std::string& section, const std::string& keyPrefix = "");
     // Applies what Store wrote; missing keys centre the window at its current size.
     // A window that would lie outside every screen is moved onto the primary one.

@@ -14,8 +14,11 @@ class TMultiLang;
 // object name: push buttons, tool buttons (speed buttons), radio buttons, check
 // boxes, labels, line edits (hint only), our panels, menu actions, combo box items,
 // group boxes, tab pages and images (hint only); tooltips are the hints. Each
-// control remembers its own "~" key, so translating again into another language
-// always finds the right key. Nothing changes when no language file is found.
+// control remembers its own "~" key (dynamic properties "LangKey_<what>" and
+// "LangShown_<what>"), so translating again into another language always finds the
+// right key; a text the program has set since is translated from itself. Windows
+// inside the form (dialogs) are left to their own translation; popup menus are
+// part of the form. Nothing changes when no language file is found.
 void TranslateForm(TMultiLang& lang, QWidget* form);
 // The same with the program's translator (MultiLang); nothing when there is none.
 void TranslateForm(QWidget* form);
