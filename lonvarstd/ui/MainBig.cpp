@@ -162,6 +162,7 @@ TFrmMainBig::TFrmMainBig(TD& d, tMainBigDialogs dialogs, QWidget* statusWindow, 
     panelHost_->setObjectName("PanelHost");
     panelHost_->resize(729, 0);
     ScrollBox->setWidget(panelHost_);
+    ScrollBox->verticalScrollBar()->setSingleStep(71);
     layout->addWidget(ScrollBox, 1);
 
     PnlList = new QWidget(central);
@@ -369,12 +370,29 @@ tDevice* TFrmMainBig::DeviceOf(int panelIndex) const {
     return d_.Devices[static_cast<std::size_t>(devIdx)].get();
 }
 
-tPnlViewDevice* TFrmMainBig::PanelOfDevice(int devIdx) const {
+tDevice* TFrmMainBig::CurrentDevice(int devIdx) const {
     if (devIdx < 0 || static_cast<std::size_t>(devIdx) >= d_.Devices.size()) return nullptr;
-    const int item = d_.Devices[static_cast<std::size_t>(devIdx)]->ItemIdx;
-    if (item < 0 || static_cast<std::size_t>(item) >= FPanels.size()) return nullptr;
-    tPnlViewDevice* panel = FPanels[static_cast<std::size_t>(item)];
+    return d_.Devices[static_cast<std::size_t>(devIdx)].get();
+}
+
+tPnlViewDevice* TFrmMainBig::PanelOfDevice(int devIdx) const {
+    const tDevice* dev = CurrentDevice(devIdx);
+    if (dev == nullptr || dev->ItemIdx < 0 ||
+        static_cast<std::size_t>(dev->ItemIdx) >= FPanels.size()) {
+        return nullptr;
+    }
+    tPnlViewDevice* panel = FPanels[static_cast<std::size_t>(dev->ItemIdx)];
     return panel->DeviceIndex == devIdx ? panel : nullptr;
+}
+
+tDeviceListRow* TFrmMainBig::RowOfDevice(int devIdx) const {
+    const tDevice* dev = CurrentDevice(devIdx);
+    if (dev == nullptr || dev->ItemIdx < 0 ||
+        static_cast<std::size_t>(dev->ItemIdx) >= d_.DeviceRows.Count()) {
+        return nullptr;
+    }
+    tDeviceListRow& row = d_.DeviceRows.Row(static_cast<std::size_t>(dev->ItemIdx));
+    return row.DevIdx() == devIdx ? &row : nullptr;
 }
 
 void TFrmMainBig::ShowDevice(int panelIndex) {
@@ -536,59 +554,61 @@ void TFrmMainBig::RowChanged(int row) {
 // --- engine notifications ---
 
 void TFrmMainBig::ShowValue(int devIdx) {
-    tPnlViewDevice* panel = PanelOfDevice(devIdx);
-    if (panel == nullptr) return;
-    const tDevice& dev = *d_.Devices[static_cast<std::size_t>(devIdx)];
-    if (panel->PnlMw->Caption() != Q(dev.MwText)) {
-        panel->PnlMw->SetCaption(Q(dev.MwText));
-        panel->repaint();
+    const tDevice* dev = CurrentDevice(devIdx);
+    if (dev == nullptr) return;
+    if (tPnlViewDevice* panel = PanelOfDevice(devIdx)) {
+        if (panel->PnlMw->Caption() != Q(dev->MwText)) {
+            panel->PnlMw->SetCaption(Q(dev->MwText));
+            panel->repaint();
+        }
+        if (dev->IsSwitch()) {
+            panel->LblAnforder->setText(Q(d_.Captions.BetaetigungCaption() + ": " +
+                                          std::to_string(dev->SchalterCycleIdx) + "/" +
+                                          std::to_string(dev->SchalterCycleCount)));
+        }
     }
-    if (dev.IsSwitch()) {
-        panel->LblAnforder->setText(Q(d_.Captions.BetaetigungCaption() + ": " +
-                                      std::to_string(dev.SchalterCycleIdx) + "/" +
-                                      std::to_string(dev.SchalterCycleCount)));
-    }
-    tDeviceListRow& row = d_.DeviceRows.Row(static_cast<std::size_t>(dev.ItemIdx));
-    const std::string first = dev.GetFirstValue();
-    if (row.SubItems[SubItemValue] != first) {
-        row.SubItems[SubItemValue] = first;
-        RowChanged(dev.ItemIdx);
+    if (tDeviceListRow* row = RowOfDevice(devIdx)) {
+        const std::string first = dev->GetFirstValue();
+        if (row->SubItems[SubItemValue] != first) {
+            row->SubItems[SubItemValue] = first;
+            RowChanged(dev->ItemIdx);
+        }
     }
 }
 
 void TFrmMainBig::ShowDeviceError(int devIdx, bool isError) {
-    tPnlViewDevice* panel = PanelOfDevice(devIdx);
-    if (panel == nullptr) return;
-    const tDevice& dev = *d_.Devices[static_cast<std::size_t>(devIdx)];
-    tDeviceListRow& row = d_.DeviceRows.Row(static_cast<std::size_t>(dev.ItemIdx));
-    if (isError) {
-        const std::string status = dev.FtStatusText.get();
-        panel->PnlMw->SetCaption(QString());
-        panel->LedErrState->SetColorActive(Qt::red);
+    const tDevice* dev = CurrentDevice(devIdx);
+    if (dev == nullptr) return;
+    const std::string status = isError ? dev->FtStatusText.get() : std::string("OK");
+    if (tPnlViewDevice* panel = PanelOfDevice(devIdx)) {
+        if (isError) panel->PnlMw->SetCaption(QString());
+        panel->LedErrState->SetColorActive(isError ? Qt::red : Qt::green);
         panel->LedErrState->SetValue(true);
         panel->LblState->setText(Q(status));
-        row.SubItems[SubItemValue].clear();
-        row.SubItemImages[SubItemState] = 3;
-        if (dev.Connection == ConnectionUsb) row.SubItems[SubItemState] = status;
-    } else {
-        panel->LblState->setText("OK");
-        panel->LedErrState->SetColorActive(Qt::green);
-        panel->LedErrState->SetValue(true);
-        row.SubItems[SubItemState] = "OK";
-        row.SubItemImages[SubItemState] = 2;
     }
-    RowChanged(dev.ItemIdx);
+    if (tDeviceListRow* row = RowOfDevice(devIdx)) {
+        if (isError) {
+            row->SubItems[SubItemValue].clear();
+            row->SubItemImages[SubItemState] = 3;
+            if (dev->Connection == ConnectionUsb) row->SubItems[SubItemState] = status;
+        } else {
+            row->SubItems[SubItemState] = status;
+            row->SubItemImages[SubItemState] = 2;
+        }
+        RowChanged(dev->ItemIdx);
+    }
 }
 
 void TFrmMainBig::ShowDeviceState(int devIdx, int state) {
-    tPnlViewDevice* panel = PanelOfDevice(devIdx);
-    if (panel == nullptr) return;
-    panel->LedState->show();
-    panel->LedState->SetColorActive(StateColor(state));
-    panel->LedState->SetValue(true);
-    const int item = d_.Devices[static_cast<std::size_t>(devIdx)]->ItemIdx;
-    d_.DeviceRows.Row(static_cast<std::size_t>(item)).ImageIndex = state;
-    RowChanged(item);
+    if (tPnlViewDevice* panel = PanelOfDevice(devIdx)) {
+        panel->LedState->show();
+        panel->LedState->SetColorActive(StateColor(state));
+        panel->LedState->SetValue(true);
+    }
+    if (tDeviceListRow* row = RowOfDevice(devIdx)) {
+        row->ImageIndex = state;
+        RowChanged(d_.Devices[static_cast<std::size_t>(devIdx)]->ItemIdx);
+    }
 }
 
 void TFrmMainBig::ShowTimerCountdown(int devIdx) {

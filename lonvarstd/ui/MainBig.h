@@ -27,6 +27,7 @@ class TDXLed;
 class TPanel;
 class TSize;
 class tDevice;
+struct tDeviceListRow;
 class tDeviceRowsModel;
 class tPnlViewDevice;
 
@@ -143,8 +144,12 @@ private:
     void HandleKey(const QKeyEvent& key);
     // The device a panel shows, null when it has none or its record is gone.
     tDevice* DeviceOf(int panelIndex) const;
-    // The panel showing device `devIdx`, null when the index is stale.
+    // The device at `devIdx` of the current search, null for an index that is not.
+    tDevice* CurrentDevice(int devIdx) const;
+    // The panel and the row of device `devIdx`, null when the index is stale or they
+    // show another device.
     tPnlViewDevice* PanelOfDevice(int devIdx) const;
+    tDeviceListRow* RowOfDevice(int devIdx) const;
     void ShowDeviceOnAllPanels();
     void ShowDest(tPnlViewDevice& panel, const tDevice& dev);
     void RowChanged(int row);
