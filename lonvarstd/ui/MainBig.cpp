@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -834,7 +835,15 @@ void TFrmMainBig::HandleKey(const QKeyEvent& key) {
     if (!d_.HookActive && vk != 0 && !key.isAutoRepeat()) d_.KeyRequest(vk);
     if (vk == VkReturn && !inMenu && !key.isAutoRepeat()) {
         if (isActiveWindow()) BtnEdtitDeviceClick();
-        if (statusWindow_ && statusWindow_->isActiveWindow()) ShowMainWindow();
+        if (statusWindow_ && statusWindow_->isActiveWindow()) {
+            // The status window's double click, which also notes that this window was shown.
+            const QPointF inside(1, 1);
+            QMouseEvent doubleClick(QEvent::MouseButtonDblClick, inside,
+                                    statusWindow_->mapToGlobal(inside), Qt::LeftButton,
+                                    Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(statusWindow_, &doubleClick);
+            ShowMainWindow();
+        }
     }
 }
 

@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -113,6 +114,15 @@ public:
     bool Confirm(QWidget*, const QString&) override { return true; }
     QString ChooseFile(QWidget*, const tFileDialogRequest&) override { return {}; }
     std::vector<QString> Messages;
+};
+
+// Counts the double clicks that open the main window.
+class TStatusWindowStandIn : public QWidget {
+public:
+    int DoubleClicks = 0;
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent*) override { ++DoubleClicks; }
 };
 
 tMainBigDialogs WithEdit(std::function<tEditDeviceResult(QWidget*, tDevice&)> edit) {
@@ -384,7 +394,7 @@ TEST_F(MainBigTest, NewDescriptionOfAComGaugeIsPutInBetweenStopAndStart) {
 TEST_F(MainBigTest, PreviousAndNextWrapAndKeysActOnlyInTheirWindow) {
     Bench("port COM1");
     Bench("cable lumo serial=LU1 desc=Lumo");
-    QWidget statusWindow;
+    TStatusWindowStandIn statusWindow;
     statusWindow.setObjectName("FrmTavrixMain");
     statusWindow.resize(238, 58);
     int edits = 0;
@@ -432,6 +442,7 @@ TEST_F(MainBigTest, PreviousAndNextWrapAndKeysActOnlyInTheirWindow) {
     EXPECT_EQ(current(), 1);
     Press(Qt::Key_Return);
     EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(statusWindow.DoubleClicks, 1);  // the status window's own way of opening it
     EXPECT_EQ(edits, 2);
 }
 
