@@ -7,9 +7,11 @@
 #include <QFile>
 #include <QFont>
 #include <QMouseEvent>
+#include <cstdio>
 #include <exception>
 
 #include "engine/dataModule.h"
+#include "shell/valueReport.h"
 #include "support/multi_lang.h"
 #include "support/new_ini_file.h"
 #include "support/prog_paths.h"
@@ -222,6 +224,10 @@ void TFrmTavrixMain::FormCreate(const QStringList& parameters) {
     D->OnXlsError = [this](int, const std::string& error) {
         ShowError(QString::fromStdString(error));
     };
+    D->SetOnSettingsFileError([this](const std::string&, const std::string& error) {
+        ShowError(TranslateText("~Einstellungen nicht lesbar, es gelten die Vorgaben:") + "\n" +
+                  QString::fromStdString(error));
+    });
     LoadLangTexts(*D);
     TranslateForm(this);
 
@@ -303,6 +309,10 @@ void TFrmTavrixMain::TimerStartTimer() {
     }
     TimerStart.stop();
     PnlMw->SetCaption("--.--");
+    std::printf("%s  ready: %zu device(s), request keys %s\n", ClockText().c_str(),
+                D->Devices.size(),
+                HookActive ? "through the keyboard hook" : "unavailable (no hook)");
+    std::fflush(stdout);
 }
 
 void TFrmTavrixMain::TimerLedTimer() {
@@ -368,6 +378,7 @@ void TFrmTavrixMain::HandleEngineEvent(const tEngineEvent& event) {
             }
             LedMw->SetValue(true);
             if (mainWindow_) mainWindow_->ShowDeviceError(index, event.WParam != 0);
+            ReportDeviceError(index, event.WParam);
             break;
         case tEngineEvent::DeviceState:
             if (!Current(event)) return;
@@ -421,7 +432,12 @@ void TFrmTavrixMain::HandleOneValue(int index, std::uint32_t generation) {
     // Evaluate, show, drop, output; the output may take long, so show it again after.
     if (!D->HandleValueMessage(index)) return;
     ++valuesHandled_;
-    if (D != nullptr && index < static_cast<int>(D->Devices.size())) ShowLastValue(index);
+    if (D == nullptr || index >= static_cast<int>(D->Devices.size())) return;
+    ShowLastValue(index);
+    const tDevice& dev = *D->Devices[static_cast<std::size_t>(index)];
+    std::printf("%s  %s: %s  -> %s\n", ClockText().c_str(), DeviceLabel(dev).c_str(),
+                dev.MwText.c_str(), TargetText(dev).c_str());
+    std::fflush(stdout);
 }
 
 void TFrmTavrixMain::ShowLastValue(int index) {
@@ -433,6 +449,20 @@ void TFrmTavrixMain::ShowLastValue(int index) {
     TimerLed.start();
     PnlMw->repaint();
     if (mainWindow_) mainWindow_->ShowValue(index);
+}
+
+// The terminal learns where each spreadsheet value went and why a cable failed.
+void TFrmTavrixMain::ReportDeviceError(int index, std::int64_t code) const {
+    const tDevice& dev = *D->Devices[static_cast<std::size_t>(index)];
+    std::string text;
+    if (code != 0) {
+        text = "error " + std::to_string(code) + " " + dev.FtStatusText.get();
+    } else {
+        text = WrittenRowText(dev);
+    }
+    if (text.empty()) return;
+    std::printf("%s  %s: %s\n", ClockText().c_str(), DeviceLabel(dev).c_str(), text.c_str());
+    std::fflush(stdout);
 }
 
 void TFrmTavrixMain::ShowError(const QString& text) {

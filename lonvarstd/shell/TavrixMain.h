@@ -137,6 +137,7 @@ private:
     void HandleOneValue(int index, std::uint32_t generation);
     void ShowLastValue(int index);
     void ShowError(const QString& text);
+    void ReportDeviceError(int index, std::int64_t code) const;
 
     bool LoadHook();
     void RemoveHook();

@@ -16,6 +16,7 @@
 
 #include "console_options.h"
 #include "engine/dataModule.h"
+#include "shell/valueReport.h"
 #include "support/prog_paths.h"
 
 namespace {
@@ -52,29 +53,6 @@ private:
     std::deque<tavrix::EngineMessage> queue_;
 };
 
-std::string Now() {
-    const auto t = std::time(nullptr);
-    char text[16];
-    std::strftime(text, sizeof text, "%H:%M:%S", std::localtime(&t));
-    return text;
-}
-
-std::string Label(const tDevice& dev) {
-    return dev.GetPortName() + " " + (dev.DeviceName.empty() ? dev.DescrText : dev.DeviceName);
-}
-
-std::string TargetOf(const tDevice& dev) {
-    switch (dev.MwZielAppl) {
-        case MwZielTxt:
-            return "text file " + dev.MwTxtZielFile;
-        case MwZielXls:
-            return "spreadsheet column " + std::to_string(dev.MwXlsZielCol) + " of sheet \"" +
-                   dev.MwXlsZielTable + "\"";
-        default:
-            return "no target";
-    }
-}
-
 // Demo settings: a COM port gauge of no chosen type becomes the built-in RS232
 // instrument; every instrument is requested by the timer; the first writes to
 // its text file and the others to the spreadsheet (unless --text-only).
@@ -104,17 +82,16 @@ void HandleMessage(TD& d, const tavrix::EngineMessage& m) {
             break;
         case MsgDeviceError:
             if (m.wParam != 0) {
-                std::cout << Now() << "  " << Label(dev) << ": error " << m.wParam << " "
-                          << dev.FtStatusText.get() << std::endl;
-            } else if (dev.MwZielAppl == MwZielXls && dev.XlsRow > dev.MwXlsZielStartRow) {
+                std::cout << ClockText() << "  " << DeviceLabel(dev) << ": error " << m.wParam
+                          << " " << dev.FtStatusText.get() << std::endl;
+            } else if (const std::string row = WrittenRowText(dev); !row.empty()) {
                 // The spreadsheet output reports each successful write with code 0.
-                std::cout << Now() << "  " << Label(dev) << ": written to row " << dev.XlsRow - 1
-                          << " of the document marked " << dev.XlsWbName << std::endl;
+                std::cout << ClockText() << "  " << DeviceLabel(dev) << ": " << row << std::endl;
             }
             break;
         case MsgDeviceState:
             if (m.wParam == 3)
-                std::cout << Now() << "  " << Label(dev) << ": no answer" << std::endl;
+                std::cout << ClockText() << "  " << DeviceLabel(dev) << ": no answer" << std::endl;
             break;
         default:
             break;
@@ -144,12 +121,12 @@ int main(int argc, char** argv) {
     d.SetMessageSink(&queue);
     d.OnShowValue = [&d](int index) {
         const tDevice& dev = *d.Devices[index];
-        std::cout << Now() << "  " << Label(dev) << ": " << dev.MwText << "  -> " << TargetOf(dev)
-                  << std::endl;
+        std::cout << ClockText() << "  " << DeviceLabel(dev) << ": " << dev.MwText << "  -> "
+                  << TargetText(dev) << std::endl;
     };
     d.OnXlsError = [&d](int index, const std::string& text) {
-        std::cout << Now() << "  " << Label(*d.Devices[index]) << ": spreadsheet error: " << text
-                  << std::endl;
+        std::cout << ClockText() << "  " << DeviceLabel(*d.Devices[index])
+                  << ": spreadsheet error: " << text << std::endl;
     };
     d.ProcessPendingMessages = [&] {
         tavrix::EngineMessage m;
@@ -162,7 +139,7 @@ int main(int argc, char** argv) {
     for (const auto& dev : d.Devices) {
         std::cout << "Found " << dev->GetPortName() << " (" << dev->GetId()
                   << "): " << (dev->Descr ? dev->Descr->Caption : std::string("?")) << ", "
-                  << TargetOf(*dev) << "\n";
+                  << TargetText(*dev) << "\n";
     }
     if (d.Devices.empty()) std::cout << "No gauge found.\n";
 
@@ -193,7 +170,7 @@ int main(int argc, char** argv) {
                 if (!options->keepSettings) ApplyDemoSettings(d, *options);
             };
             if (d.SrchOnUsbChange(lastCount, demo)) {
-                std::cout << Now() << "  cables changed: searched again, " << d.Devices.size()
+                std::cout << ClockText() << "  cables changed: searched again, " << d.Devices.size()
                           << " device(s)" << std::endl;
                 for (int i = 0; i < static_cast<int>(d.Devices.size()); ++i) {
                     if (d.Devices[i]->AnforderType == AnforderTimer) d.TimerButtonDown(i);

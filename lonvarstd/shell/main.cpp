@@ -1,7 +1,12 @@
 // LonvarStd: one instance per user; the status window is the main form and its close
 // ends the program.
 
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
 #include <QApplication>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <cstdio>
 #include <exception>
@@ -22,6 +27,24 @@ namespace {
 
 // The init run's pause between closing its window and ending.
 constexpr int kEndPauseMs = 1000;
+
+// A request to end (Ctrl-C, SIGTERM at log-out) closes the status window as the user
+// would, so that settings and placement are kept; the handler only wakes the loop.
+int signalPipe[2] = {-1, -1};
+
+void OnEndSignal(int) {
+    const char wake = 1;
+    [[maybe_unused]] const ssize_t written = write(signalPipe[1], &wake, 1);
+}
+
+void CatchEndSignals() {
+    if (pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    struct sigaction action {};
+    action.sa_handler = OnEndSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
 
 tStatusWindowParts ProgramParts() {
     tStatusWindowParts parts;
@@ -44,6 +67,11 @@ tStatusWindowParts ProgramParts() {
 
 int main(int argc, char** argv) {
     InitProgPaths();
+    // With an X server at hand (XWayland too) the windows are X11 windows, so that the
+    // keyboard hook also sees the keys typed into them.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName("LonvarStd");
     // The status window's close ends the program, not the last window closed.
@@ -67,6 +95,14 @@ int main(int argc, char** argv) {
         status->show();
         status->raise();
         status->activateWindow();
+    });
+    CatchEndSignals();
+    QSocketNotifier endSignal(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&endSignal, &QSocketNotifier::activated, status, [status] {
+        char drained[16];
+        while (read(signalPipe[0], drained, sizeof drained) > 0) {
+        }
+        status->close();
     });
     QObject::connect(status, &TFrmTavrixMain::Closed, &app, [] {
         QTimer::singleShot(SwitchI ? kEndPauseMs : 0, qApp, &QCoreApplication::quit);

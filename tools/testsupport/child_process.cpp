@@ -40,6 +40,10 @@ TChildProcess::~TChildProcess() {
     }
 }
 
+void TChildProcess::Signal(int signal) {
+    if (Running()) kill(Pid_, signal);
+}
+
 bool TChildProcess::Running() {
     if (Pid_ <= 0 || Reaped_) return false;
     if (waitpid(Pid_, &Status_, WNOHANG) == Pid_) Reaped_ = true;

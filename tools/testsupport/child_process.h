@@ -18,6 +18,8 @@ public:
     TChildProcess& operator=(const TChildProcess&) = delete;
 
     bool Started() const { return Pid_ > 0; }
+    // Sends `signal` to the program while it runs.
+    void Signal(int signal);
     bool Running();
     // Exit code once the program has ended within the time-out; nullopt otherwise (or
     // when a signal ended it).

@@ -18,9 +18,7 @@
 #include "xvfb_server.h"
 
 // Last: Xlib's macros would break the test framework's headers.
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
-#include <X11/keysym.h>
+#include "otherXApplication.h"
 
 namespace {
 
@@ -55,49 +53,6 @@ void Record(void* window, std::uint32_t msg, std::uintptr_t wParam, std::intptr_
     log.changed.notify_all();
 }
 
-// Another application: a window of its own with the keyboard focus, typed into by XTest.
-class tOtherApplication {
-public:
-    tOtherApplication() : display_(XOpenDisplay(nullptr)) {
-        if (display_ == nullptr) return;
-        const Window root = DefaultRootWindow(display_);
-        window_ = XCreateSimpleWindow(display_, root, 10, 10, 200, 100, 0, 0, 0);
-        XSelectInput(display_, window_, KeyPressMask | KeyReleaseMask);
-        XMapRaised(display_, window_);
-        XSync(display_, False);
-        XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
-        XSync(display_, False);
-    }
-    ~tOtherApplication() {
-        if (display_ != nullptr) XCloseDisplay(display_);
-    }
-    bool Open() const { return display_ != nullptr; }
-
-    // False when the keyboard map has no such key.
-    bool Type(KeySym sym) {
-        const KeyCode code = XKeysymToKeycode(display_, sym);
-        if (code == 0) return false;
-        XTestFakeKeyEvent(display_, code, True, CurrentTime);
-        XTestFakeKeyEvent(display_, code, False, CurrentTime);
-        XSync(display_, False);
-        return true;
-    }
-    // The keys the window itself received: the hook took none away.
-    int KeyPressesReceived() {
-        XSync(display_, False);
-        int count = 0;
-        XEvent event;
-        while (XCheckWindowEvent(display_, window_, KeyPressMask | KeyReleaseMask, &event)) {
-            if (event.type == KeyPress) ++count;
-        }
-        return count;
-    }
-
-private:
-    Display* display_;
-    Window window_ = 0;
-};
-
 class HookLibraryTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -131,7 +86,7 @@ protected:
 TXvfbServer* HookLibraryTest::server_ = nullptr;
 
 TEST_F(HookLibraryTest, FunctionKeysTypedIntoAnotherWindowArriveOnceEachAndOtherKeysNever) {
-    tOtherApplication other;
+    tOtherXApplication other;
     ASSERT_TRUE(other.Open());
     tKeyLog log;
     ASSERT_EQ(install_(&Record, &log), 1);
@@ -153,7 +108,7 @@ TEST_F(HookLibraryTest, FunctionKeysTypedIntoAnotherWindowArriveOnceEachAndOther
 }
 
 TEST_F(HookLibraryTest, NothingArrivesAfterUninstallHookReturnsEvenWhileKeysKeepComing) {
-    tOtherApplication other;
+    tOtherXApplication other;
     ASSERT_TRUE(other.Open());
     tKeyLog log;
     ASSERT_EQ(install_(&Record, &log), 1);
@@ -161,7 +116,7 @@ TEST_F(HookLibraryTest, NothingArrivesAfterUninstallHookReturnsEvenWhileKeysKeep
     // A second application types F5 without pause while the hook is removed.
     std::atomic<bool> stop{false};
     std::thread typist([&] {
-        tOtherApplication typing;
+        tOtherXApplication typing;
         while (!stop) typing.Type(XK_F5);
     });
     const bool arrived = log.WaitForCount(3, 10s);
