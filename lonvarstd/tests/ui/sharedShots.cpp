@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
     QWidget form;
     form.setObjectName("FrmMainBig");
     form.setWindowTitle("Tavrix");
-    form.setGeometry(40, 160, 760, 180);
+    form.setGeometry(40, 160, 760, 270);
     TPanel templ(&form);
     templ.hide();
     templ.setGeometry(0, 0, 729, 71);
@@ -114,6 +114,13 @@ int main(int argc, char** argv) {
         label(copy, "~Timer", 528, 2, 13, true);
         label(copy, "00:00:05", 528, 18, 13, true);
     }
+    // The pictures of the status and info windows.
+    auto* program = new TImage(&form);
+    program->setGeometry(4, 160, 220, 100);
+    program->SetPicture(BuiltinPicture(tBuiltinPicture::ProgramPicture));
+    auto* logo = new TImage(&form);
+    logo->setGeometry(234, 160, 196, 100);
+    logo->SetPicture(BuiltinPicture(tBuiltinPicture::Logo));
     TranslateForm(&form);
     form.show();
 
