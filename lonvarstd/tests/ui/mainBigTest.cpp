@@ -683,7 +683,7 @@ TEST_F(MainBigTest, ExcelTestButtonWritesForTheDeviceOfTheCurrentPanel) {
 
 #ifdef TAVRIX_PROGRAM_DIR
 TEST_F(MainBigTest, LanguageChangeTranslatesTheWindowAndTheEngineCaptions) {
-    for (const char* language : {"Deutsch.LLNG", "English.LLNG"}) {
+    for (const char* language : {"Deutsch.LLNG", "Francais.LLNG"}) {
         std::filesystem::copy_file(std::string(TAVRIX_PROGRAM_DIR) + "/" + language,
                                    prog.path(language));
     }
@@ -704,24 +704,25 @@ TEST_F(MainBigTest, LanguageChangeTranslatesTheWindowAndTheEngineCaptions) {
     EXPECT_EQ(Text(Panel(0).LblAnforder), "Taste: F2");
     EXPECT_EQ(Text(Panel(0).LblDest), "Textdatei: Werte.txt");
 
-    // The user picks English in the language dialog.
+    // The user picks French in the language dialog.
     QTimer::singleShot(0, [] {
         QWidget* dialog = QApplication::activeModalWidget();
         ASSERT_TRUE(
             Eventually([&] { return (dialog = QApplication::activeModalWidget()) != nullptr; }));
         auto* box = dialog->findChild<QComboBox*>("CBx");
         ASSERT_NE(box, nullptr);
-        box->setCurrentIndex(box->findText("English"));
+        box->setCurrentIndex(box->findText("Francais"));
         dialog->findChild<QPushButton*>("BtnOk")->click();
     });
     window->MitSprache_->trigger();
 
-    EXPECT_EQ(lang.Language, "English");
-    EXPECT_EQ(window->MitTeilnehmer->title(), "&Gauges");
-    EXPECT_EQ(Text(window->LblUSBTxt1), "USB device");
-    EXPECT_EQ(Text(window->Label4), "Type, connection");
-    EXPECT_EQ(Text(Panel(0).LblAnforder), "Key: F2");
-    EXPECT_EQ(Text(Panel(0).LblDest), "Text file: Werte.txt");
+    EXPECT_EQ(lang.Language, "Francais");
+    EXPECT_EQ(window->MitTeilnehmer->title(), "&Instruments");
+    EXPECT_EQ(Text(window->LblUSBTxt1), "câble USB");
+    EXPECT_EQ(Text(window->Label4), "Type, connexion");
+    EXPECT_EQ(Text(Panel(0).LblTimer), "Minuterie");  // a copy made in German
+    EXPECT_EQ(Text(Panel(0).LblAnforder), "Touche: F2");
+    EXPECT_EQ(Text(Panel(0).LblDest), "Fichier texte: Werte.txt");
     MultiLang = nullptr;
 }
 #endif
