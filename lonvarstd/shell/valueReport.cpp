@@ -3,6 +3,7 @@
 #include <ctime>
 
 #include "engine/device.h"
+#include "engine/deviceDescr.h"
 
 std::string ClockText() {
     const std::time_t t = std::time(nullptr);
@@ -18,6 +19,10 @@ std::string DeviceLabel(const tDevice& dev) {
 }
 
 std::string TargetText(const tDevice& dev) {
+    // A switch cable's states go nowhere; they step its cycle.
+    if (dev.Descr != nullptr && dev.Descr->IsSwitch()) {
+        return "switch, cycle step " + std::to_string(dev.SchalterCycleIdx);
+    }
     switch (dev.MwZielAppl) {
         case MwZielTxt:
             return "text file " + dev.MwTxtZielFile;

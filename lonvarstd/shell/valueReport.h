@@ -10,7 +10,8 @@ class tDevice;
 std::string ClockText();
 // "USB1 Lumo": the port and the device's name (its type when it has none).
 std::string DeviceLabel(const tDevice& dev);
-// "text file /path/Device1.txt", "spreadsheet column 2 of sheet "Tab1"", "no target".
+// "text file /path/Device1.txt", "spreadsheet column 2 of sheet "Tab1"", "no target";
+// for a switch cable its cycle step.
 std::string TargetText(const tDevice& dev);
 // The row the spreadsheet output wrote last, "" when it wrote none yet.
 std::string WrittenRowText(const tDevice& dev);

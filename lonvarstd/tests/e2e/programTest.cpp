@@ -228,16 +228,19 @@ TEST_F(ProgramTest, ASwitchCableWithCycleTwoRequestsItsGaugeOnEverySecondPress) 
     Start();
     ASSERT_TRUE(WaitReady()) << Output();
     ASSERT_TRUE(WaitFor([&] { return BenchLog().find("switch open") != std::string::npos; }));
+    // Each press is held until the program has seen it, and so is each release.
+    const auto seen = [&](const char* state, int count) {
+        return WaitFor([&] { return CountOf(Output(), std::string(": ") + state) == count; });
+    };
     for (int press = 1; press <= 4; ++press) {
         Bench("press switch");
-        std::this_thread::sleep_for(200ms);
+        ASSERT_TRUE(seen("ON ", press)) << "press " << press << "\n" << BenchLog() << Output();
         Bench("release switch");
+        ASSERT_TRUE(seen("OFF", press)) << "release " << press << "\n" << BenchLog() << Output();
         if (press % 2 == 0) {
             ASSERT_TRUE(WaitFor([&] { return CountOf(ReadText(file), "\r\n") == press / 2; }))
                 << "press " << press << "\n"
                 << BenchLog() << Output();
-        } else {
-            std::this_thread::sleep_for(200ms);
         }
     }
     EXPECT_EQ(Pulses("COM1").size(), 2u) << BenchLog();
