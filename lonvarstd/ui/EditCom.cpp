@@ -44,6 +44,8 @@ TFrmEditCom::TFrmEditCom(QWidget* parent) : QDialog(parent) {
     CBxCOM1->setText("~COM");
     setObjectName("FrmEditConfig");
     TranslateForm(this);
+    // Translated captions bring their own widths.
+    for (QLabel* label : findChildren<QLabel*>()) label->adjustSize();
 }
 
 void TFrmEditCom::Load(const TD& d) {

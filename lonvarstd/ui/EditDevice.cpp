@@ -166,6 +166,10 @@ TFrmEditDevice::TFrmEditDevice(QWidget* parent) : QDialog(parent) {
     TmrBlink->start();
 
     TranslateForm(this);
+    // Translated captions bring their own widths.
+    for (QLabel* label : findChildren<QLabel*>()) {
+        if (qobject_cast<TImage*>(label) == nullptr) label->adjustSize();
+    }
     PnlDeviceDescription->SetColor(kSilver);
 }
 

@@ -90,6 +90,8 @@ TFrmEditExcel::TFrmEditExcel(QWidget* parent) : QDialog(parent) {
     connect(Button1, &QPushButton::clicked, this, &QDialog::reject);
 
     TranslateForm(this);
+    // Translated captions bring their own widths.
+    for (QLabel* label : findChildren<QLabel*>()) label->adjustSize();
 }
 
 void TFrmEditExcel::Load(const TD& d) {

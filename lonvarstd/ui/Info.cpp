@@ -72,7 +72,7 @@ tFrmInfo::tFrmInfo(QWidget* owner)
     // Our own rights notice: sign, year, holder, reservation.
     Label8 = MakeLabel(PnlMain, "Label8", QString::fromUtf8("\u00A9"), 21, 91);
     Label9 = MakeLabel(PnlMain, "Label9", "2026", 38, 91);
-    Label3 = MakeLabel(PnlMain, "Label3", "~Tavrix-Produktteam", 101, 91);
+    Label3 = MakeLabel(PnlMain, "Label3", "~Tavrix-Team", 101, 91);
     Label1 = MakeLabel(PnlMain, "Label1", "~Alle Rechte vorbehalten.", 21, 112);
 
     for (QWidget* w :

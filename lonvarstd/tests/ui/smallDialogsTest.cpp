@@ -217,6 +217,12 @@ TEST_F(SmallDialogsTest, EveryDialogTextIsTranslated) {
         tFrmInfo info;
         info.show();  // translated when shown
         for (QWidget* form : std::initializer_list<QWidget*>{&device, &excel, &com, &info}) {
+            // A caption longer in this language than the key is not cut off.
+            for (QLabel* label : form->findChildren<QLabel*>()) {
+                if (qobject_cast<TImage*>(label) != nullptr || label->text().isEmpty()) continue;
+                EXPECT_GE(label->width(), label->sizeHint().width())
+                    << form->objectName().toStdString() << "." << label->objectName().toStdString();
+            }
             for (const auto& [name, text] : ShownTexts(form)) {
                 EXPECT_FALSE(text.startsWith('~')) << form->objectName().toStdString() << "."
                                                    << name << ": " << text.toStdString();
