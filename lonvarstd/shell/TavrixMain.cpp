@@ -363,7 +363,8 @@ bool TFrmTavrixMain::Current(const tEngineEvent& event) const {
 }
 
 void TFrmTavrixMain::HandleEngineEvent(const tEngineEvent& event) {
-    if (D == nullptr || closed_) return;
+    // While the close stops the workers, their last messages are still handled.
+    if (D == nullptr) return;
     const int index = static_cast<int>(event.LParam);
     switch (static_cast<int>(event.type())) {
         case tEngineEvent::ValueQueued:
@@ -421,7 +422,7 @@ void TFrmTavrixMain::ValueMessage(int index, std::uint32_t generation) {
 
 void TFrmTavrixMain::HandleOneValue(int index, std::uint32_t generation) {
     // A value whose device a re-search has freed since, or one that comes after the close.
-    if (D == nullptr || closed_ || generation != D->DevicesGeneration.load()) return;
+    if (D == nullptr || generation != D->DevicesGeneration.load()) return;
     if (TimerStart.isActive()) {
         for (int i = 0; i < kStartupDrops; ++i) D->DropValue(index);
         return;

@@ -14,6 +14,7 @@
 #include "shell/SingleInstance.h"
 #include "shell/TavrixMain.h"
 #include "support/prog_paths.h"
+#include "ui/MultiLang.h"
 #include "ui/UserDialogs.h"
 
 #ifdef TAVRIX_HAVE_MAINBIG
@@ -46,6 +47,22 @@ void CatchEndSignals() {
     sigaction(SIGTERM, &action, nullptr);
 }
 
+// An error that escapes an event handler is shown, and the program goes on.
+class tApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& e) {
+            UserDialogs().ShowMessage(nullptr, QString::fromStdString(e.what()));
+        } catch (...) {
+            UserDialogs().ShowMessage(nullptr, TranslateText("~Unbekannter Fehler"));
+        }
+        return false;
+    }
+};
+
 tStatusWindowParts ProgramParts() {
     tStatusWindowParts parts;
 #ifdef TAVRIX_HAVE_DIALOGS
@@ -72,7 +89,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY")) {
         qputenv("QT_QPA_PLATFORM", "xcb");
     }
-    QApplication app(argc, argv);
+    tApplication app(argc, argv);
     QApplication::setApplicationName("LonvarStd");
     // The status window's close ends the program, not the last window closed.
     QApplication::setQuitOnLastWindowClosed(false);
