@@ -28,7 +28,7 @@ configure_and_build build/release all -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # A plain Release build, as a packager or user makes it first: -O3 warns where -O2 does not.
 # The programs and the libraries they use; the suite itself runs in the builds above and below.
 configure_and_build build/release-plain LonvarStdConsole -DCMAKE_BUILD_TYPE=Release
-cmake --build build/release-plain -j "$jobs" --target Vantro gaugebench
+cmake --build build/release-plain -j "$jobs" --target LonvarStd TavFxHook Vantro gaugebench
 configure_and_build build/asan all -DCMAKE_BUILD_TYPE=Debug -DTAVRIX_SANITIZE=address,undefined \
     -DTAVRIX_BENCHMARKS=OFF
 configure_and_build build/tsan threaded_tests -DCMAKE_BUILD_TYPE=Debug -DTAVRIX_SANITIZE=thread \
