@@ -218,7 +218,13 @@ bool tDevice::ReadInput(std::string& text) {
         for (int n = 0; n < kMaxCharsPerTick && Rs232->Comm->ReadChar(ch); ++n) text += ch;
     } else if (Connection == ConnectionUsb && Ft != nullptr) {
         if (Ft->GetQueueStatus() != FT_OK) return false;
-        if (Ft->RxBytes != 0) Ft->Read(Ft->InBufSize - 1, text);
+        // Only what waits (at most 99 bytes): a longer read would sit out the cable's
+        // read time-out before the answer could be taken.
+        if (Ft->RxBytes != 0) {
+            Ft->Read(
+                std::min<std::int32_t>(static_cast<std::int32_t>(Ft->RxBytes), Ft->InBufSize - 1),
+                text);
+        }
     }
     if (SwitchD && (State == 1 || State == 3)) text = kTestAnswer;
     return true;

@@ -27,7 +27,11 @@ std::int64_t tDevice::NextDueTick(std::int64_t tickNow) const {
     const std::int64_t reqTick = ReqTick;
     const std::uint8_t state = State;
     if (!Opened) {
-        // A closed device's tick looks at nothing but a request still running out.
+        // A closed device's tick only fails the requests that come due: the timer's
+        // next period (past ones were settled by the tick), or one still running out.
+        if (AnforderType == AnforderTimer && TimerRunning && NextTimerTick > tickNow) {
+            Earliest(due, NextTimerTick);
+        }
         if (reqTick >= 1 && state >= 1 && state <= 3) {
             const std::int64_t end = reqTick + Descr->AnswerTimeout + 1;
             if (end > tickNow) Earliest(due, end);

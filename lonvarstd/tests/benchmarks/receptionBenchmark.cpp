@@ -1,8 +1,11 @@
 // Figures of the reading path through the gauge bench:
 //  1. latency from an answer's last byte on the cable to its line in the text file
 //     (median and 99th percentile over 1000 readings);
-//  2. CPU used by the workers of open idle devices (one USB, one RS232 gauge) over 10 s;
-//  3. a burst of 10 000 answers: how long it takes, and whether every one arrived in order.
+//  2. CPU used by the workers of open idle devices (one USB gauge, one RS232 gauge, one
+//     switch cable) over 10 s, and by the bench process meanwhile;
+//  3. a burst of 10 000 answers: how long it takes, and whether every one arrived in order;
+//  4. from a request set on the main thread to the worker starting it (message 1027/0,
+//     sent just before the line is switched), over 1000 requests.
 // The bench runs as a child process; the status window's part (message 1024) is
 // played by the main thread here.
 #include <signal.h>
@@ -16,6 +19,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -102,6 +106,33 @@ std::string Hex(const std::string& bytes) {
     return out;
 }
 
+// Remembers when each message came, for the time from a request to its start.
+class TimedSink : public tavrix::RecordingMessageSink {
+public:
+    void post(std::uint32_t msg, std::int64_t wParam, std::int64_t lParam) override {
+        if (msg == MsgDeviceState && wParam == 0) {
+            std::lock_guard lock(mutex_);
+            started_.push_back(Clock::now());
+        }
+        tavrix::RecordingMessageSink::post(msg, wParam, lParam);
+    }
+    std::vector<Clock::time_point> started() const {
+        std::lock_guard lock(mutex_);
+        return started_;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<Clock::time_point> started_;
+};
+
+void PrintSpread(const char* what, std::vector<double> ms) {
+    if (ms.empty()) return;
+    std::sort(ms.begin(), ms.end());
+    std::printf("%s, n=%zu: median %.3f ms, p99 %.3f ms, max %.3f ms\n", what, ms.size(),
+                ms[ms.size() / 2], ms[ms.size() * 99 / 100], ms.back());
+}
+
 // The status window's part: hands every message 1024 to the engine in order.
 class ValueLoop {
 public:
@@ -124,7 +155,7 @@ public:
         }
         return true;
     }
-    tavrix::RecordingMessageSink sink;
+    TimedSink sink;
 
 private:
     TD& d_;
@@ -163,31 +194,45 @@ int main() {
         bench.run("gauge lumo");
         bench.run("port COM1");
         bench.run("gauge COM1");
+        bench.run("cable sw serial=SW000001 desc=TV-I");
 
         TD d;
         d.PortLister = &tavrix::bench::listBenchPorts;
         ValueLoop loop(d);
         d.SetMessageSink(&loop.sink);
         d.SrchDevices(true, true);
+        // A search takes one USB cable; the switch cable gets its record the search's way.
+        for (auto& cable : d.FtDevices) {
+            if (cable->Description != "TV-I") continue;
+            const int idx = static_cast<int>(d.Devices.size());
+            auto sw = std::make_unique<tDevice>(d, ConnectionUsb, cable.get(), idx, idx);
+            sw->DescrIdx = tavrix::FindDescrByType(d.UsbDescrs, cable->Description, false);
+            sw->Descr = d.UsbDescrs[static_cast<std::size_t>(sw->DescrIdx)].get();
+            d.Devices.push_back(std::move(sw));
+        }
         tDevice* usb = nullptr;
         for (auto& dev : d.Devices) {
             if (dev->Connection == ConnectionRs232) {
                 dev->DescrIdx = 1;
                 dev->Descr = d.Rs232Descrs[1].get();
-            } else {
+            } else if (dev->IsInstrument()) {
                 usb = dev.get();
             }
-            dev->CreatedTick -= 3000;  // past the quiet period
+            // Past the quiet period; the switch keeps its own, so its first state is no value.
+            if (!dev->IsSwitch()) dev->CreatedTick -= 3000;
             dev->MwZielAppl = MwZielTxt;
             dev->MwTxtZielFile = d.DatDir() + "Device" + std::to_string(dev->DevIdx + 1) + ".txt";
         }
-        if (usb == nullptr || d.Devices.size() != 2) {
-            std::fprintf(stderr, "expected one USB and one RS232 gauge\n");
+        if (usb == nullptr || d.Devices.size() != 3) {
+            std::fprintf(stderr, "expected one USB gauge, one RS232 gauge and one switch cable\n");
             return 1;
         }
         d.OpenDevices(true);
-        std::printf("devices: %s, %s\n", d.Devices[0]->GetPortName().c_str(),
-                    d.Devices[1]->GetPortName().c_str());
+        std::printf("devices:");
+        for (auto& dev : d.Devices) {
+            std::printf(" %s%s", dev->GetPortName().c_str(), dev->IsSwitch() ? " (switch)" : "");
+        }
+        std::printf("\n");
 
         // 2. Idle CPU first, before anything was read.
         std::this_thread::sleep_for(500ms);
@@ -197,9 +242,9 @@ int main() {
         const double engineCpu = ProcessCpuSeconds() - cpu0;
         const double benchCpu = bench.cpuSeconds() - bench0;
         std::printf(
-            "idle, 2 open devices, 10 s: engine CPU %.3f s (%.1f %% of one core, "
-            "%.2f %% per device); bench process %.3f s\n",
-            engineCpu, engineCpu * 10.0, engineCpu * 5.0, benchCpu);
+            "idle, 3 open devices, 10 s: engine CPU %.4f s (%.3f %% of one core); "
+            "bench process %.4f s (%.3f %% of one core)\n",
+            engineCpu, engineCpu * 10.0, benchCpu, benchCpu * 10.0);
 
         // 1. Latency from the last byte to the line in the file.
         const std::string hexLine = Hex("+0001.1111 mm\r");
@@ -215,14 +260,7 @@ int main() {
             latency.push_back(
                 std::chrono::duration<double, std::milli>(Clock::now() - sent).count());
         }
-        std::sort(latency.begin(), latency.end());
-        if (!latency.empty()) {
-            std::printf(
-                "latency last byte -> text file line, n=%zu: median %.2f ms, p99 %.2f ms, "
-                "max %.2f ms\n",
-                latency.size(), latency[latency.size() / 2], latency[latency.size() * 99 / 100],
-                latency.back());
-        }
+        PrintSpread("latency last byte -> text file line", latency);
 
         // 3. A burst of 10 000 numbered answers, sent in blocks as fast as the bench takes them.
         const std::string file = usb->MwTxtZielFile;
@@ -256,6 +294,34 @@ int main() {
             all && inOrder == kBurst && lines.size() == kBurst ? "none lost or reordered"
                                                                : "LOST OR REORDERED");
         if (inOrder != kBurst) rc = 1;
+
+        // 4. Request set on the main thread -> the worker starts it. The gauge answers a
+        // written "?" at once, so each request ends quickly; the worker rests between them.
+        d.StopThreads();
+        tDeviceDescr textRequest = *usb->Descr;
+        textRequest.ReqKind = ReqKindText;
+        textRequest.ReqText = "?";
+        usb->Descr = &textRequest;
+        usb->MwZielAppl = MwZielNone;
+        bench.run("gauge lumo request=? delay=0");
+        d.StartThreads();
+        std::vector<double> reaction;
+        std::size_t values = 1000 + kBurst;
+        for (int i = 0; i < 1000 && rc == 0; ++i) {
+            std::this_thread::sleep_for(2ms);  // the worker is resting by now
+            const std::size_t before = loop.sink.started().size();
+            const auto asked = Clock::now();
+            d.RequestOne(usb->DevIdx);
+            if (!loop.HandleUntil(++values, 10s) || loop.sink.started().size() <= before) {
+                std::fprintf(stderr, "request %d never started\n", i);
+                rc = 1;
+                break;
+            }
+            reaction.push_back(
+                std::chrono::duration<double, std::milli>(loop.sink.started()[before] - asked)
+                    .count());
+        }
+        PrintSpread("request set on the main thread -> its start on the worker", reaction);
         d.ResetDevices();
     }
     std::filesystem::remove_all(dir);
