@@ -375,6 +375,8 @@ void TFrmEditDevice::SetDevice(tDevice& device) {
         LblSerNrTitle->hide();
         LblSerNr->hide();
     }
+    // A longer name from a hand-edited file is shown whole and kept unless shortened.
+    EdtdeviceName->setMaxLength(std::max<int>(kNameMaxLength, Q(device.DeviceName).size()));
     EdtdeviceName->setText(Q(device.DeviceName));
     lastCheckedName_.clear();
 

@@ -37,7 +37,8 @@ const char* const kConfig =
     "MwXlsZielTable=Messung\r\nMwXlsZielCol=4\r\nMwXlsZielStartRow=5\r\n"
     "[TV-I SW1]\r\nDeviceName=Foot switch\r\nSchalterCycleCount=4\r\nSchalterCycleIdx=2\r\n"
     "MwZielAppl=0\r\n"
-    "[COM_1]\r\nDeviceDescription=Lumo\r\nDeviceName=Bench gauge\r\nDeviceType=Messuhr\r\n"
+    "[COM_1]\r\nDeviceDescription=Lumo\r\nDeviceName=Bench gauge at the left "
+    "window\r\nDeviceType=Messuhr\r\n"
     "AnforderType=3\r\nAnforderTasteKeyb=F12\r\nAnforderTicksTimer=3725000\r\nMwZielAppl=1\r\n"
     "MwXlsZielVorlageSlct=1\r\nMwXlsZielTable=Tabelle9\r\nMwXlsZielCol=2\r\n"
     "MwXlsZielStartRow=3\r\n";
@@ -160,7 +161,8 @@ TEST_F(EditDeviceTest, LoadingShowsTheStoredSettings) {
 
 TEST_F(EditDeviceTest, OkStoresWhatTheUserChanged) {
     Run(UsbGauge, [](TFrmEditDevice& f) {
-        f.EdtdeviceName->setText("Right caliper");
+        f.EdtdeviceName->clear();
+        QTest::keyClicks(f.EdtdeviceName, "Right caliper at bench 3");  // 20 fit
         Choose(f.CBxDeviceType, 0);
         Choose(f.CBxAnforderType, AnforderTimer);
         EXPECT_FALSE(f.EdtAnforderTimer->isHidden());
@@ -176,7 +178,7 @@ TEST_F(EditDeviceTest, OkStoresWhatTheUserChanged) {
         f.EdtTxtZielFile->setText("/data/right.txt");
     });
     const tDevice& dev = Dev(UsbGauge);
-    EXPECT_EQ(dev.DeviceName, "Right caliper");
+    EXPECT_EQ(dev.DeviceName, "Right caliper at ben");
     EXPECT_EQ(dev.DeviceType, " ...");
     EXPECT_EQ(dev.AnforderType, AnforderTimer);
     EXPECT_EQ(dev.AnforderTicksTimer, 3723000);
