@@ -16,6 +16,7 @@
 
 #include "dialogsTestSupport.h"
 #include "engine/dataModule.h"
+#include "support/locale_separators.h"
 #include "support/new_ini_file.h"
 #include "tests/engine/engineTestDevices.h"
 #include "ui/EditDevice.h"
@@ -188,6 +189,16 @@ TEST_F(EditDeviceTest, OkStoresWhatTheUserChanged) {
     EXPECT_EQ(dev.MwZielAppl, MwZielXls);
     EXPECT_TRUE(dev.MwXlsZielVorlageSlct);
     EXPECT_EQ(dev.MwTxtZielFile, "/data/right.txt");
+}
+
+TEST_F(EditDeviceTest, TheTimerUsesTheLocaleTimeSeparator) {
+    tavrix::SetLocaleSeparators(',', '.');
+    Run(ComGauge, [](TFrmEditDevice& f) {
+        EXPECT_EQ(f.EdtAnforderTimer->text(), "01.02.05");
+        f.EdtAnforderTimer->setText("00.10.00");
+    });
+    tavrix::SetLocaleSeparators('.', ':');
+    EXPECT_EQ(Dev(ComGauge).AnforderTicksTimer, 600000);
 }
 
 TEST_F(EditDeviceTest, CancelLeavesRecordAndFilesAsTheyWere) {
