@@ -375,6 +375,7 @@ TEST_F(ReceptionTest, TimerRequestsEveryPeriodAndCatchesUpAfterAHoldUp) {
     d.TimerButtonUp(0);
     clock.advanceTo(t + 60000);
     ExpectNoRequestFor(300ms, 0, 5);
+    d.StopThreads();  // before the test clock goes
 }
 
 TEST_F(ReceptionTest, FunctionKeyReachesOnlyTheGaugeBoundToIt) {
@@ -434,6 +435,7 @@ TEST_F(ReceptionTest, SwitchCableRequestsTheBoundGaugeOnEveryThirdPress) {
     EXPECT_EQ(Flow(1).front(), "1024");
     EXPECT_EQ(Count(MsgDeviceState, 0, 0), 2u);
     EXPECT_EQ(sw.SchalterCycleIdx, 3);
+    d.StopThreads();  // before the test clock goes
 }
 
 // The answers a device queued, oldest first; the queue is emptied.
@@ -500,6 +502,7 @@ TEST_F(ReceptionTest, AnswersInTheQuietPeriodEndTheRequestButAreNotQueued) {
     ASSERT_TRUE(WaitCount(MsgDeviceState, 1, 0, 1));
     EXPECT_EQ(Count(MsgValueQueued, 0, 0), 1u);
     EXPECT_EQ(Count(MsgDeviceState, 3, 0), 0u);
+    d.StopThreads();  // before the test clock goes
 }
 
 TEST_F(ReceptionTest, InvertedSwitchReadsASetBitAsOn) {
@@ -566,7 +569,7 @@ TEST_F(ReceptionTest, ARequestToAPortThatDidNotOpenFailsAtOnceAndNeverFiresLater
     d.StartThread(0);
     ExpectNoRequestFor(500ms, 0, 0);
     d.RequestOne(0);
-    ASSERT_TRUE(WaitCount(MsgValueQueued, 0, 0, 1));
+    ASSERT_TRUE(WaitCount(MsgDeviceState, 1, 0, 1));
     EXPECT_EQ(Flow(0, true), (std::vector<std::string>{"1027/3", "1027/0", "1027/1"}));
 }
 
@@ -592,6 +595,7 @@ TEST_F(ReceptionTest, ATimerPeriodOfZeroIsTreatedAsTheSaneMinimum) {
     ASSERT_TRUE(WaitCount(MsgDeviceState, 1, 0, 2));
     ExpectNoRequestFor(300ms, 0, 2);
     d.TimerButtonUp(0);
+    d.StopThreads();  // before the test clock goes
 }
 
 }  // namespace
