@@ -13,10 +13,19 @@ namespace tavrix::spreadsheet {
 UnoOffice::UnoOffice(OfficeOptions options) : options_(std::move(options)) {}
 
 std::unique_ptr<Application> UnoOffice::Attach() {
+    if (session_ && session_->Answers()) return uno::MakeApplication(session_, headless_);
+    session_.reset();
     auto session = uno::Connect(options_.programDir, options_.pipeName);
     if (!session) return nullptr;
+    ++connections_;
     const bool headless = options_.headless || uno::StartedHeadless(*session);
+    session_ = session;
+    headless_ = headless;
     return uno::MakeApplication(std::move(session), headless);
+}
+
+void UnoOffice::Detach() {
+    session_.reset();
 }
 
 Attachment UnoOffice::AttachOrStart() {

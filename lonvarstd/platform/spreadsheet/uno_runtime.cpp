@@ -4,8 +4,10 @@
 #include <com/sun/star/connection/Connector.hpp>
 #include <com/sun/star/connection/NoConnectException.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/lang/XEventListener.hpp>
 #include <com/sun/star/util/theMacroExpander.hpp>
 #include <cppuhelper/bootstrap.hxx>
+#include <cppuhelper/queryinterface.hxx>
 #include <rtl/bootstrap.hxx>
 
 #include <csignal>
@@ -50,8 +52,53 @@ Ref<css::uno::XComponentContext> LocalContext(const std::string& programDir) {
 
 }  // namespace
 
+namespace {
+
+// Told by the bridge when it is disposed, which it is as soon as the office's end of
+// the pipe closes.
+class DisposedFlag : public css::lang::XEventListener {
+public:
+    explicit DisposedFlag(std::shared_ptr<std::atomic<bool>> flag) : flag_(std::move(flag)) {}
+
+    css::uno::Any SAL_CALL queryInterface(const css::uno::Type& type) override {
+        return cppu::queryInterface(type, static_cast<css::lang::XEventListener*>(this),
+                                    static_cast<css::uno::XInterface*>(this));
+    }
+    void SAL_CALL acquire() noexcept override { refs_.fetch_add(1); }
+    void SAL_CALL release() noexcept override {
+        if (refs_.fetch_sub(1) == 1) delete this;
+    }
+    void SAL_CALL disposing(const css::lang::EventObject&) override { flag_->store(true); }
+
+private:
+    virtual ~DisposedFlag() = default;
+
+    std::atomic<int> refs_{0};
+    std::shared_ptr<std::atomic<bool>> flag_;
+};
+
+}  // namespace
+
 Session::Session(Ref<css::bridge::XBridge> bridge, Ref<css::uno::XComponentContext> remote)
-    : bridge_(std::move(bridge)), remote_(std::move(remote)) {}
+    : bridge_(std::move(bridge)),
+      remote_(std::move(remote)),
+      disposed_(std::make_shared<std::atomic<bool>>(false)) {
+    try {
+        Ref<css::lang::XComponent> component(bridge_, css::uno::UNO_QUERY);
+        if (component.is()) component->addEventListener(new DisposedFlag(disposed_));
+    } catch (const css::uno::Exception&) {
+        disposed_->store(true);  // disposed already
+    }
+}
+
+bool Session::Answers() const {
+    if (!Alive() || !remote_.is()) return false;
+    try {
+        return remote_->getServiceManager().is();
+    } catch (const css::uno::Exception&) {
+        return false;
+    }
+}
 
 Session::~Session() {
     remote_.clear();

@@ -8,6 +8,7 @@
 #include <com/sun/star/uno/XComponentContext.hpp>
 #include <rtl/ustring.hxx>
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -34,10 +35,16 @@ public:
     Session& operator=(const Session&) = delete;
 
     const Ref<css::uno::XComponentContext>& RemoteContext() const { return remote_; }
+    // False once the bridge was disposed: the office went away (quit, crashed) and
+    // the pipe closed. Costs no call into the office.
+    bool Alive() const { return !disposed_->load(); }
+    // One round trip into the office: false when it does not answer.
+    bool Answers() const;
 
 private:
     Ref<css::bridge::XBridge> bridge_;
     Ref<css::uno::XComponentContext> remote_;
+    std::shared_ptr<std::atomic<bool>> disposed_;
 };
 
 // True when the office was started headless by this program (it then cannot show windows).

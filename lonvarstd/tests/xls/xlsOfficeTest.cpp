@@ -294,6 +294,36 @@ TEST_F(XlsOfficeTest, QueuedValuesWaitForTheOfficeToStartAndFollowInOrder) {
     EXPECT_EQ(Errors(), (std::vector<EngineMessage>(2, {MsgDeviceError, 0, 0})));
 }
 
+// The bridge to the office is kept between values; when the user quits the office
+// the next value notices, starts it again and writes into a new workbook.
+TEST_F(XlsOfficeTest, AnOfficeQuitByHandIsNoticedAndTheNextValueStartsItAgain) {
+    TestOffice own("en-US");
+    own.Start();
+    UnoOffice office(own.Options());
+    StartedOfficeStopper stopper;
+    d.SetXlsOffice(&office);
+    tDevice& dev = XlsGauge(d, "LU1", vorlage_, "A", 1);
+    EXPECT_TRUE(Write(dev, "+0001.0000"));
+    EXPECT_TRUE(Write(dev, "+0002.0000"));
+    EXPECT_EQ(office.Connections(), 1);
+    EXPECT_EQ(office.StartedPid(), 0);
+
+    own.Stop();
+    EXPECT_TRUE(Write(dev, "+0003.0000"));
+    stopper.pid = office.StartedPid();
+    ASSERT_GT(stopper.pid, 0);
+    EXPECT_EQ(office.Connections(), 2);
+    auto app = office.Attach();
+    ASSERT_TRUE(app);
+    auto book = MarkedBook(*app, dev.XlsWbName);
+    ASSERT_TRUE(book);
+    const auto column = SheetNamed(*book, "A")->ColumnValues(1, 1, 2);
+    EXPECT_DOUBLE_EQ(column[0].number, 3.0);
+    EXPECT_TRUE(column[1].empty());
+    EXPECT_EQ(office.Connections(), 2);
+    EXPECT_EQ(Errors(), (std::vector<EngineMessage>(3, {MsgDeviceError, 0, 0})));
+}
+
 // Under a German locale the office reads "," as the decimal separator: the probe
 // finds it and the values still arrive as numbers.
 TEST_F(XlsOfficeTest, TheDecimalSeparatorProbeFollowsTheOfficeLocale) {

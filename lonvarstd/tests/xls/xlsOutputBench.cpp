@@ -1,10 +1,13 @@
 // Prints how long the spreadsheet output takes for one value: the first value when
-// the office must be started, and values into a running office with 10 and with
-// 10 000 filled rows above in the column (median over 200 values each). Runs its own
-// headless office, ended by its process id at the end.
+// the office must be started, values into a running office with 10 and with
+// 10 000 filled rows above in the column (median over 200 values each), and the
+// first value after the office was quit by hand (the output starts it again, or
+// attaches to the one the user started again). Runs its own headless office, ended
+// by its process id at the end.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <thread>
 #include <vector>
 
 #include "platform/spreadsheet/office_process.h"
@@ -86,7 +89,7 @@ int main() {
         const auto start = Clock::now();
         const bool written = d.XlsWriteValue(few.DevIdx);
         const double firstMs = MsSince(start);
-        const pid_t pid = uno.StartedPid();
+        pid_t pid = uno.StartedPid();
         std::printf("first value, office started by the output: %.0f ms (written=%d)\n", firstMs,
                     written ? 1 : 0);
 
@@ -103,6 +106,36 @@ int main() {
             app.reset();
 
             TimeValues(d, few, many, 200);
+            std::printf("(bridges to the office made so far: %d)\n", uno.Connections());
+
+            // The user quits the office: the next value finds the bridge gone and starts it.
+            StopProcessGroup(pid, 15000);
+            few.MwText = "+0002.0000";
+            auto again = Clock::now();
+            bool rewritten = d.XlsWriteValue(few.DevIdx);
+            std::printf(
+                "first value after the office was quit by hand, the output starts it: %.0f ms "
+                "(written=%d)\n",
+                MsSince(again), rewritten ? 1 : 0);
+            pid = uno.StartedPid();
+
+            // Quit again, and started again by the user before the next value.
+            StopProcessGroup(pid, 15000);
+            pid = LaunchOffice(office.Options());
+            UnoOffice probe(office.Options());
+            const auto launched = Clock::now();
+            while (!probe.Attach()) {
+                if (MsSince(launched) > 120000) throw AutomationError("the office did not start");
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            }
+            probe.Detach();
+            again = Clock::now();
+            rewritten = d.XlsWriteValue(few.DevIdx);
+            std::printf(
+                "first value after the office was quit and started again by hand: %.1f ms "
+                "(written=%d)\n",
+                MsSince(again), rewritten ? 1 : 0);
+            std::printf("(bridges to the office made in all: %d)\n", uno.Connections());
         } catch (const std::exception& e) {
             std::fprintf(stderr, "benchmark failed: %s\n", e.what());
             result = 1;
