@@ -105,6 +105,7 @@ TEST_F(HookLibraryTest, FunctionKeysTypedIntoAnotherWindowArriveOnceEachAndOther
     // One hook at a time.
     tKeyLog second;
     EXPECT_EQ(install_(&Record, &second), 0);
+    uninstall_();  // before the logs go
 }
 
 TEST_F(HookLibraryTest, NothingArrivesAfterUninstallHookReturnsEvenWhileKeysKeepComing) {
@@ -139,6 +140,7 @@ TEST_F(HookLibraryTest, NothingArrivesAfterUninstallHookReturnsEvenWhileKeysKeep
     other.Type(XK_F3);
     ASSERT_TRUE(again.WaitForCount(1, 10s));
     EXPECT_EQ(again.Keys().front(), 114u);
+    uninstall_();
 }
 
 TEST_F(HookLibraryTest, WithoutAnXDisplayInstallFailsAndUninstallIsHarmless) {
