@@ -5,6 +5,7 @@
 #   --seconds N      end after N seconds (default: run until Ctrl-C)
 #   --text-only      every gauge writes to its text file (no spreadsheet, no office)
 #   --keep-settings  use the program folder's configuration as it stands
+# TAVRIX_BUILD_DIR chooses the build folder (default build/release).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,12 +21,13 @@ while [ $# -gt 0 ]; do
   esac
 done
 
+build=${TAVRIX_BUILD_DIR:-build/release}
 bash scripts/install-deps.sh
-cmake -S . -B build/release -G Ninja -Wno-dev -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build/release -j "$(nproc)" --target LonvarStd gaugebench x_key x_screenshot
+cmake -S . -B "$build" -G Ninja -Wno-dev -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j "$(nproc)" --target LonvarStd gaugebench x_key x_screenshot
 
-prog=build/release/program
-tools=build/release/tools
+prog=$build/program
+tools=$build/tools
 work=$(mktemp -d)
 socket="$work/bench.sock"
 pids=()
@@ -75,7 +77,7 @@ pids+=($lonvar)
 
 finish() {
   if [ "$virtual" = 1 ]; then
-    shot=build/release/run-screenshot.png
+    shot=$build/run-screenshot.png
     "$tools/testsupport/x_screenshot" "$shot" && echo "Screenshot of the windows: $shot"
   fi
   # Ends like a user's close: placement and settings kept, no question asked.
