@@ -53,13 +53,15 @@ std::int64_t tDevice::NextDueTick(std::int64_t tickNow) const {
 }
 
 void tDevice::WaitForWork() {
-    const std::int64_t now = owner_.Now();
-    const std::int64_t due = NextDueTick(now);
     int timeoutMs = kLongestRestMs;
     if (owner_.TickSource) {
-        timeoutMs = 1;  // a clock of a test's own jumps without notice
-    } else if (due >= 0) {
-        timeoutMs = static_cast<int>(std::clamp<std::int64_t>(due - now, 0, kLongestRestMs));
+        timeoutMs = 1;  // a clock of a test's own jumps without notice: look every ms
+    } else {
+        const std::int64_t now = owner_.Now();
+        const std::int64_t due = NextDueTick(now);
+        if (due >= 0) {
+            timeoutMs = static_cast<int>(std::clamp<std::int64_t>(due - now, 0, kLongestRestMs));
+        }
     }
     // Only this device's worker runs this, so the count needs no guard.
     thread_local int immediate = 0;
