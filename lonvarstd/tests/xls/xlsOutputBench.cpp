@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -67,6 +68,34 @@ void TimeValues(TD& d, tDevice& few, tDevice& many, int rounds) {
     print(10000, manyTimes);
 }
 
+// Where a value's time goes: the automation calls one value makes, each timed alone.
+void TimeSteps(UnoOffice& uno, const std::string& marker) {
+    auto median = [](const char* what, int rounds, const std::function<void()>& call) {
+        std::vector<double> times;
+        for (int i = 0; i < rounds; ++i) {
+            const auto start = Clock::now();
+            call();
+            times.push_back(MsSince(start));
+        }
+        std::printf("  %-34s median %.3f ms\n", what, Percentile(times, 0.5));
+    };
+    auto app = uno.Attach();
+    auto sheet = SheetOf(*app, marker, "Werte");
+    auto& books = app->GetWorkbooks();
+    median("attach (kept bridge)", 50, [&] { uno.Attach(); });
+    median("Workbooks.count", 50, [&] { books.count(); });
+    median("Workbooks(1) + Sheets.Count", 50, [&] { books.Item(1)->GetSheets().Count(); });
+    median("Sheets(1).name", 50, [&] { books.Item(1)->GetSheets().Item(1)->name(); });
+    median("Cells(1, 256).value", 50, [&] { sheet->Cells(1, 256)->value(); });
+    median("column block read", 50, [&] { sheet->ColumnValues(1, 1, 64); });
+    median("workbook Activate", 50, [&] { books.Item(1)->Activate(); });
+    median("sheet Activate", 50, [&] { sheet->Activate(); });
+    median("cell Activate", 50, [&] { sheet->Cells(20, 3)->Activate(); });
+    median("cell put text", 50, [&] { sheet->Cells(20, 3)->SetValue(std::string("12.5")); });
+    median("font colour put", 50, [&] { sheet->Cells(1, 256)->SetFontColor(0xFFFFFF); });
+    median("Visible put", 50, [&] { app->SetVisible(true); });
+}
+
 }  // namespace
 
 int main() {
@@ -107,6 +136,7 @@ int main() {
 
             TimeValues(d, few, many, 200);
             std::printf("(bridges to the office made so far: %d)\n", uno.Connections());
+            TimeSteps(uno, few.XlsWbName);
 
             // The user quits the office: the next value finds the bridge gone and starts it.
             StopProcessGroup(pid, 15000);
