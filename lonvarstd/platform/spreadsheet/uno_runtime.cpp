@@ -110,6 +110,21 @@ Session::~Session() {
     }
 }
 
+const NumberSeparators* Session::KnownSeparators(const Ref<css::uno::XInterface>& document) const {
+    for (const auto& [doc, seps] : separators_) {
+        if (doc == document) return &seps;
+    }
+    return nullptr;
+}
+
+void Session::RememberSeparators(const Ref<css::uno::XInterface>& document,
+                                 const NumberSeparators& seps) {
+    // A handful of documents in practice; the oldest go first.
+    constexpr std::size_t kMostDocuments = 16;
+    if (separators_.size() >= kMostDocuments) separators_.erase(separators_.begin());
+    separators_.emplace_back(document, seps);
+}
+
 bool StartedHeadless(const Session& session) {
     return Guarded("asking the office", [&] {
         const OUString mark = "${" + OUString::createFromAscii(kHeadlessMark) + "}";

@@ -11,8 +11,11 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/spreadsheet/automation.h"
+#include "platform/spreadsheet/typed_number.h"
 
 namespace tavrix::spreadsheet::uno {
 
@@ -41,10 +44,17 @@ public:
     // One round trip into the office: false when it does not answer.
     bool Answers() const;
 
+    // How each document seen through this bridge writes numbers: asked once per document
+    // while the bridge lives (a value would otherwise ask the office five times anew).
+    const NumberSeparators* KnownSeparators(const Ref<css::uno::XInterface>& document) const;
+    void RememberSeparators(const Ref<css::uno::XInterface>& document,
+                            const NumberSeparators& seps);
+
 private:
     Ref<css::bridge::XBridge> bridge_;
     Ref<css::uno::XComponentContext> remote_;
     std::shared_ptr<std::atomic<bool>> disposed_;
+    std::vector<std::pair<Ref<css::uno::XInterface>, NumberSeparators>> separators_;
 };
 
 // True when the office was started headless by this program (it then cannot show windows).

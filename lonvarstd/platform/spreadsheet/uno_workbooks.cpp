@@ -282,6 +282,11 @@ void DocumentLink::CheckOpen() const {
 
 const NumberSeparators& DocumentLink::Separators() {
     if (!separators) {
+        const Ref<css::uno::XInterface> identity(model, UNO_QUERY);
+        if (const NumberSeparators* known = session->KnownSeparators(identity)) {
+            separators = *known;
+            return *separators;
+        }
         separators = Guarded("reading the document's number format", [&] {
             Ref<css::util::XNumberFormatsSupplier> supplier(model, UNO_QUERY_THROW);
             Ref<css::beans::XPropertySet> standard(supplier->getNumberFormats()->getByKey(0),
@@ -296,6 +301,7 @@ const NumberSeparators& DocumentLink::Separators() {
             if (seps.decimal.empty()) seps.decimal = ".";
             return seps;
         });
+        session->RememberSeparators(identity, *separators);
     }
     return *separators;
 }
