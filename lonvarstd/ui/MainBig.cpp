@@ -504,7 +504,7 @@ void TFrmMainBig::ShowRequestInfo(int panelIndex) {
             p.LblTimer->show();
             p.SpBTimer->SetDown(running);
             p.LblTime->setText(Q(TD::MsToTimeStr(running ? dev->NextTimerTick - d_.Now()
-                                                         : std::int64_t{dev->AnforderTicksTimer})));
+                                                         : std::int64_t{dev->TimerPeriodMs()})));
             p.LblTime->show();
             break;
         }
@@ -685,7 +685,7 @@ void TFrmMainBig::SpBTimerClick(int panelIndex) {
     } else {
         d_.TimerButtonUp(panel.DeviceIndex);
     }
-    panel.LblTime->setText(Q(TD::MsToTimeStr(dev->AnforderTicksTimer)));
+    panel.LblTime->setText(Q(TD::MsToTimeStr(dev->TimerPeriodMs())));
 }
 
 void TFrmMainBig::MItResetZyklusClick() {
