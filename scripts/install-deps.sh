@@ -13,7 +13,7 @@ PACKAGES=(
   # USB gauge cables
   libftdi1-dev libusb-1.0-0-dev
   # X11: keyboard hook, hot keys, keystroke synthesis, end-to-end tests
-  libx11-dev libxi-dev libxtst-dev x11-utils x11-xkb-utils xvfb xauth
+  libx11-dev libxi-dev libxtst-dev x11-utils x11-xkb-utils xvfb xauth xdotool
   # spreadsheet target through UNO
   libreoffice-dev libreoffice-calc-nogui libreoffice-script-provider-python
   # driving the gauge bench from a shell

@@ -90,7 +90,14 @@ trap finish INT TERM
 # Requests through the keyboard hook: on the virtual display the script presses F2 and F3
 # (XTest); on a desktop you press them yourself, in any program.
 sleep 3
-[ "$virtual" = 0 ] && echo "Press F2 (Lumo gauge) or F3 (COM1 gauge) anywhere on the desktop."
+if [ "$virtual" = 1 ]; then
+  # Opens the main window as a user would, by a double click on the status window, so
+  # that the screenshot shows both.
+  win=$(timeout 10 xdotool search --sync --name '^Lonvar standard$' | head -n 1) || true
+  [ -n "$win" ] && { xdotool mousemove --window "$win" 60 30 click --repeat 2 --delay 120 1 || true; }
+else
+  echo "Press F2 (Lumo gauge) or F3 (COM1 gauge) anywhere on the desktop."
+fi
 start=$SECONDS
 while kill -0 "$lonvar" 2>/dev/null; do
   if [ "$seconds" -gt 0 ] && [ $((SECONDS - start + 3)) -ge "$seconds" ]; then finish; fi

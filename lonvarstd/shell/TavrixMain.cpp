@@ -516,7 +516,7 @@ void TFrmTavrixMain::FormClose() {
             TNewIniFile ini(ProgIniFile);
             Size.Store(ini, TSize::SectionFor(kFormName));
             ini.UpdateFile();
-            if (MainShown &&
+            if (MainShown && AskOnClose &&
                 UserDialogs().Confirm(this, TranslateText("~Aktuelle Einstellungen Speichern?"))) {
                 D->SaveConfig(false);
             }

@@ -91,6 +91,9 @@ public:
     bool Started = false;
     bool MainShown = false;
     bool Busy = false;
+    // Whether the close asks to save the settings (when the main window was shown); an
+    // end signal (Ctrl-C, log-out) closes without asking, as nobody is there to answer.
+    bool AskOnClose = true;
     // Kept here, not only in D, so that the close can remove the hook before D goes.
     bool HookActive = false;
     void* HookLib = nullptr;

@@ -14,15 +14,10 @@
 #include "shell/SingleInstance.h"
 #include "shell/TavrixMain.h"
 #include "support/prog_paths.h"
+#include "ui/DialogCalls.h"
+#include "ui/MainBig.h"
 #include "ui/MultiLang.h"
 #include "ui/UserDialogs.h"
-
-#ifdef TAVRIX_HAVE_MAINBIG
-#include "ui/MainBig.h"
-#endif
-#ifdef TAVRIX_HAVE_DIALOGS
-#include "ui/DialogCalls.h"
-#endif
 
 namespace {
 
@@ -65,18 +60,12 @@ public:
 
 tStatusWindowParts ProgramParts() {
     tStatusWindowParts parts;
-#ifdef TAVRIX_HAVE_DIALOGS
     const tMainBigDialogs dialogs = RealMainBigDialogs();
     parts.ShowInfo = dialogs.ShowInfo;
-#else
-    const tMainBigDialogs dialogs;
-#endif
-#ifdef TAVRIX_HAVE_MAINBIG
     parts.MakeMainWindow = [dialogs](TD& d, QWidget* statusWindow) {
         return std::unique_ptr<tMainWindowLink>(
             std::make_unique<TFrmMainBig>(d, dialogs, statusWindow, nullptr));
     };
-#endif
     return parts;
 }
 
@@ -119,6 +108,7 @@ int main(int argc, char** argv) {
         char drained[16];
         while (read(signalPipe[0], drained, sizeof drained) > 0) {
         }
+        status->AskOnClose = false;
         status->close();
     });
     QObject::connect(status, &TFrmTavrixMain::Closed, &app, [] {

@@ -24,14 +24,11 @@
 #include "support/new_ini_file.h"
 #include "support/prog_paths.h"
 #include "ui/DXLed.h"
+#include "ui/DialogCalls.h"
+#include "ui/MainBig.h"
 #include "ui/MainWindowLink.h"
 #include "ui/Panel.h"
 #include "ui/UserDialogs.h"
-
-#ifdef TAVRIX_HAVE_MAINBIG
-#include "ui/DialogCalls.h"
-#include "ui/MainBig.h"
-#endif
 
 namespace {
 
@@ -450,7 +447,6 @@ TEST_F(StatusWindowTest, LanguageIniSetsTheLanguageOnceAndUnreadableSettingsAreS
     EXPECT_NE(ReadFile(ProgIniFile).find("LANGUAGE=English"), std::string::npos);
 }
 
-#ifdef TAVRIX_HAVE_MAINBIG
 TEST_F(StatusWindowTest, WithSwitchDTheRealMainWindowShowsItsTestButtonAndNoHookIsLoaded) {
     tStatusWindowParts parts;
     parts.MakeMainWindow = [](TD& d, QWidget* status) {
@@ -475,6 +471,5 @@ TEST_F(StatusWindowTest, WithSwitchDTheRealMainWindowShowsItsTestButtonAndNoHook
     form->close();
     EXPECT_EQ(dialogs.Questions.size(), 1u);
 }
-#endif
 
 }  // namespace
