@@ -95,6 +95,10 @@ if [ "$virtual" = 1 ]; then
   # that the screenshot shows both.
   win=$(timeout 10 xdotool search --sync --name '^Lonvar standard$' | head -n 1) || true
   [ -n "$win" ] && { xdotool mousemove --window "$win" 60 30 click --repeat 2 --delay 120 1 || true; }
+  # With no window manager to keep the status window on top, the main window goes to
+  # the corner so that both show.
+  main=$(timeout 10 xdotool search --sync --name '^Lonvar standard .*TVC' | head -n 1) || true
+  [ -n "$main" ] && { xdotool windowmove "$main" 10 10 || true; }
 else
   echo "Press F2 (Lumo gauge) or F3 (COM1 gauge) anywhere on the desktop."
 fi

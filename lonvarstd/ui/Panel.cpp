@@ -1,5 +1,6 @@
 #include "ui/Panel.h"
 
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -57,9 +58,16 @@ void TPanel::paintEvent(QPaintEvent*) {
     box = drawBevel(painter, box, bevelInner_, bevelWidth_, palette());
     if (caption_.isEmpty()) return;
     painter.setPen(palette().color(QPalette::WindowText));
-    painter.setFont(font());
-    painter.drawText(box.adjusted(2, 0, -2, 0),
-                     static_cast<int>(CaptionAlignment) | Qt::TextSingleLine, caption_);
+    const QRect textBox = box.adjusted(2, 0, -2, 0);
+    // A value wider than the panel (our fonts run wider than the old forms') is drawn
+    // smaller rather than cut, so that no digit is lost.
+    QFont shown = font();
+    for (int px = shown.pixelSize();
+         px > 6 && QFontMetrics(shown).horizontalAdvance(caption_) > textBox.width();) {
+        shown.setPixelSize(--px);
+    }
+    painter.setFont(shown);
+    painter.drawText(textBox, static_cast<int>(CaptionAlignment) | Qt::TextSingleLine, caption_);
 }
 
 void TPanel::mouseReleaseEvent(QMouseEvent* event) {
