@@ -1,6 +1,6 @@
 #pragma once
 // One QApplication for a whole test program, on the offscreen platform unless a display
-// platform was chosen before.
+// platform was chosen before; waiting on the event loop for a condition.
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ public:
 
 private:
     int Argc_ = 1;
-    char Name_[16] = "vantro_tests";
+    char Name_[16] = "tests";
     char* Argv_[2] = {Name_, nullptr};
     std::unique_ptr<QApplication> App_;
 };
