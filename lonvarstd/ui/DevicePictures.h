@@ -38,10 +38,10 @@ public:
     // Lists `folder` (ProgDir + "UDEVICES/" by default) and loads every "<name>_G_<codes>.bmp"
     // (".BMP" too, but then without codes) that has its "<name>_K.bmp" (in any letter
     // case); entry 0 is the placeholder " ...", the rest sorted without regard to case.
-    // A code that is no number leaves the whole file name as the entry's name. Each description in `usbDescrs` and `rs232Descrs` gets
-    // ImageIdx entry 0 and then the positions whose codes name its TypeNo. A picture
-    // that fails to load or has the wrong size is replaced by the placeholder, so the
-    // pictures stay in step with the names. Loading again starts afresh.
+    // A code that is no number leaves the whole file name as the entry's name. Each description in
+    // `usbDescrs` and `rs232Descrs` gets ImageIdx entry 0 and then the positions whose codes name
+    // its TypeNo. A picture that fails to load or has the wrong size is replaced by the
+    // placeholder, so the pictures stay in step with the names. Loading again starts afresh.
     void Load(tDeviceDescrList& usbDescrs, tDeviceDescrList& rs232Descrs,
               const std::string& folder = "");
 
