@@ -10,6 +10,7 @@
 #include <string>
 
 #include "support/locale_separators.h"
+#include "support/new_ini_file.h"
 #include "support/prog_paths.h"
 
 namespace tavrix::test {
@@ -49,6 +50,17 @@ inline std::string ReadFile(const std::string& path) {
     std::stringstream ss;
     ss << in.rdbuf();
     return ss.str();
+}
+
+// Points COM1..COM`ports` of the program INI file at paths that do not exist, so that
+// a COM port the bench lacks never falls through to the machine's own lines.
+inline void KeepComPortsOffTheMachine(const TempProgDir& prog, int ports = 2) {
+    tPgIniFile ini(ProgIniFile);
+    for (int port = 1; port <= ports; ++port) {
+        ini.WriteString("COMPORTS", "COM" + std::to_string(port),
+                        prog.path("no-such-tty" + std::to_string(port)));
+    }
+    ini.UpdateFile();
 }
 
 }  // namespace tavrix::test

@@ -34,11 +34,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(bench.running()) << bench.error();
         setenv("TAVRIX_BENCH", bench.socketPath().c_str(), 1);
-        tPgIniFile ini(ProgIniFile);
-        for (int port = 1; port <= 2; ++port) {
-            ini.WriteString("COMPORTS", "COM" + std::to_string(port),
-                            prog.path("no-such-tty" + std::to_string(port)));
-        }
+        tavrix::test::KeepComPortsOffTheMachine(prog);
         d.PortLister = &tavrix::bench::listBenchPorts;
         d.SetMessageSink(&sink);
         // A gauge left at the default target (the spreadsheet) must not start a real office.

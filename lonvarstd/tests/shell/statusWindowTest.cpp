@@ -140,12 +140,7 @@ protected:
         SwitchD = false;
         SwitchI = false;
         SetUserDialogs(&dialogs);
-        tPgIniFile ini(ProgIniFile);
-        for (int port = 1; port <= 2; ++port) {
-            ini.WriteString("COMPORTS", "COM" + std::to_string(port),
-                            prog.path("no-such-tty" + std::to_string(port)));
-        }
-        ini.UpdateFile();
+        tavrix::test::KeepComPortsOffTheMachine(prog);
         // The Lumo gauge answers F2 and writes its text file.
         WriteFile(prog.path("DAT/DEFAULT.TVC"),
                   "[Lumo LU000001]\r\nDeviceName=Bench Lumo\r\nAnforderType=1\r\n"

@@ -147,14 +147,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(bench.running()) << bench.error();
         setenv("TAVRIX_BENCH", bench.socketPath().c_str(), 1);
-        {
-            // A COM port the bench lacks must never fall through to the machine's own lines.
-            tPgIniFile ini(ProgIniFile);
-            for (int port = 1; port <= 2; ++port) {
-                ini.WriteString("COMPORTS", "COM" + std::to_string(port),
-                                prog.path("no-such-tty" + std::to_string(port)));
-            }
-        }
+        tavrix::test::KeepComPortsOffTheMachine(prog);
         d.PortLister = &tavrix::bench::listBenchPorts;
         d.SetXlsOffice(&office);
         status.Data = &d;
