@@ -12,7 +12,8 @@
 extern char** environ;
 
 TChildProcess::TChildProcess(const std::string& program, const std::vector<std::string>& arguments,
-                             const std::map<std::string, std::string>& environment) {
+                             const std::map<std::string, std::string>& environment,
+                             const TRunAs* runAs) {
     std::vector<std::string> env;
     for (char** entry = environ; *entry != nullptr; ++entry) {
         const std::string text = *entry;
@@ -28,7 +29,7 @@ TChildProcess::TChildProcess(const std::string& program, const std::vector<std::
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
-    Pid_ = SpawnTiedToParent(argv.data(), envp.data());
+    Pid_ = SpawnTiedToParent(argv.data(), envp.data(), -1, false, runAs);
 }
 
 TChildProcess::~TChildProcess() {

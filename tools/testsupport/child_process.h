@@ -9,10 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "spawn_tied.h"
+
 class TChildProcess {
 public:
     TChildProcess(const std::string& program, const std::vector<std::string>& arguments,
-                  const std::map<std::string, std::string>& environment);
+                  const std::map<std::string, std::string>& environment,
+                  const TRunAs* runAs = nullptr);
     ~TChildProcess();  // ends the program if it still runs
     TChildProcess(const TChildProcess&) = delete;
     TChildProcess& operator=(const TChildProcess&) = delete;
