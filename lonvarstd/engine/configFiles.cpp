@@ -8,6 +8,7 @@
 
 #include "engine/dataModule.h"
 #include "support/new_ini_file.h"
+#include "support/prog_layout.h"
 #include "support/prog_paths.h"
 
 namespace {
@@ -22,6 +23,11 @@ bool DirExists(const std::string& dir) {
 std::string FolderOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// The shipped template, or the user's own of the same name.
+std::string DefaultTemplate() {
+    return tavrix::ProgLayout().DataFile("Default.xlt");
 }
 
 void ReadGlobalTarget(TNewIniFile& ini, TD& d, bool slctDefault, bool vorlageSlctDefault,
@@ -63,8 +69,9 @@ void TD::LoadProgIni() {
     ShowCom2 = ini.ReadBool(DefaultSection, "ShowCom2", true);
     // One switch governs both ports.
     ShowCom2 = ShowCom1;
-    XlsZielVorlageDir = ini.ReadString(DefaultSection, "XlsZielVorlageDir", ProgDir);
-    if (!DirExists(XlsZielVorlageDir)) XlsZielVorlageDir = ProgDir;
+    const std::string templateDir = FolderOf(DefaultTemplate());
+    XlsZielVorlageDir = ini.ReadString(DefaultSection, "XlsZielVorlageDir", templateDir);
+    if (!DirExists(XlsZielVorlageDir)) XlsZielVorlageDir = templateDir;
     XlsZielFileDir = ini.ReadString(DefaultSection, "XlsZielFileDir", DatDir());
     if (!DirExists(XlsZielFileDir)) XlsZielFileDir = DatDir();
     TxtZielFileDir = ini.ReadString(DefaultSection, "TxtZielFileDir", DatDir());
@@ -105,8 +112,7 @@ void TD::LoadConfig(bool fromTmp) {
     if (XlsGlobVorlage.empty()) {
         tPgIniFile progIni(ProgIniFile, readError);
         if (!readError.empty()) ReportUnreadableSettings(ProgIniFile, readError);
-        ReadGlobalTarget(progIni, *this, true, true, ProgDir + "Default.xlt",
-                         DatDir() + "Lonvar.xls");
+        ReadGlobalTarget(progIni, *this, true, true, DefaultTemplate(), DatDir() + "Lonvar.xls");
     }
 }
 
@@ -145,7 +151,7 @@ void tDevice::LoadConfig(TNewIniFile& ini, int columnCounter) {
     MwTxtZielFile = ini.ReadString(sec, "MwTxtZielFile",
                                    d.DatDir() + "Device" + std::to_string(DevIdx + 1) + ".txt");
     MwXlsZielVorlageSlct = ini.ReadBool(sec, "MwXlsZielVorlageSlct", true);
-    MwXlsZielVorlage = ini.ReadString(sec, "MwXlsZielVorlage", ProgDir + "Default.xlt");
+    MwXlsZielVorlage = ini.ReadString(sec, "MwXlsZielVorlage", DefaultTemplate());
     MwXlsZielFile = ini.ReadString(sec, "MwXlsZielFile", d.DatDir() + "Lonvar.xls");
     MwXlsZielTable = ini.ReadString(sec, "MwXlsZielTable",
                                     Connection == ConnectionRs232 ? "Tabelle2" : "Tabelle1");

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "support/num_text.h"
+#include "support/prog_layout.h"
 #include "support/prog_paths.h"
 #include "support/tick_count.h"
 
@@ -102,11 +103,11 @@ std::string TD::MsToTimeStr(std::int64_t ms) {
 }
 
 std::string TD::DatDir() const {
-    return ProgDir + "DAT/";
+    return tavrix::ProgLayout().DatDir();
 }
 std::string TD::DefaultTvcFileName() const {
     return DatDir() + "DEFAULT.TVC";
 }
 std::string TD::TmpConfigFileName() const {
-    return ProgDir + "TVC.TMP";
+    return tavrix::ProgLayout().TmpConfigFile();
 }

@@ -14,6 +14,7 @@
 #include "shell/valueReport.h"
 #include "support/multi_lang.h"
 #include "support/new_ini_file.h"
+#include "support/prog_layout.h"
 #include "support/prog_paths.h"
 #include "transport/d2xx/D2XX.h"
 #include "ui/DXLed.h"
@@ -37,7 +38,6 @@ void ReadStartSwitches(const QStringList& parameters) {
 namespace {
 
 const char* const kFormName = "FrmTavrixMain";
-const char* const kHookFile = "libTavFxHook.so";
 constexpr int kTimerMs = 1000;
 // The init run closes its window, pauses and ends.
 constexpr int kInitRunEndMs = 1000;
@@ -255,9 +255,10 @@ void TFrmTavrixMain::FormCreate(const QStringList& parameters) {
     Size.Restore(ini, TSize::SectionFor(kFormName));
 }
 
-// A "Language.ini" beside the program sets the language once.
+// A "Language.ini" beside the program (installed: in the configuration folder) sets the
+// language once.
 void TFrmTavrixMain::TakeLanguageIni() {
-    const std::string path = ProgDir + "Language.ini";
+    const std::string path = tavrix::ProgLayout().LanguagePresetFile();
     if (!QFile::exists(QString::fromStdString(path))) return;
     std::string language;
     {
@@ -471,8 +472,8 @@ void TFrmTavrixMain::ShowError(const QString& text) {
 }
 
 bool TFrmTavrixMain::LoadHook() {
-    const std::string path =
-        parts_.HookLibraryPath.empty() ? ProgDir + kHookFile : parts_.HookLibraryPath;
+    const std::string path = parts_.HookLibraryPath.empty() ? tavrix::ProgLayout().HookLibrary()
+                                                            : parts_.HookLibraryPath;
     HookLib = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (HookLib == nullptr) return false;
     InstallHookProc = reinterpret_cast<TavFxInstallHook>(dlsym(HookLib, "InstallHook"));

@@ -61,7 +61,7 @@ struct tStatusWindowParts {
     std::function<std::unique_ptr<tMainWindowLink>(TD& d, QWidget* statusWindow)> MakeMainWindow;
     // The info window at start (it closes by itself); may stay empty.
     std::function<void(QWidget* parent)> ShowInfo;
-    // Where the hook library lies; "" = ProgDir + "libTavFxHook.so".
+    // Where the hook library lies; "" = the layout's (portable: ProgDir "libTavFxHook.so").
     std::string HookLibraryPath;
 };
 

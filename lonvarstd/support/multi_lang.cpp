@@ -15,6 +15,7 @@
 #include "support/ini_io_error.h"
 #include "support/ini_text.h"
 #include "support/new_ini_file.h"
+#include "support/prog_layout.h"
 #include "support/prog_paths.h"
 #include "support/safe_file_replace.h"
 
@@ -85,7 +86,7 @@ struct TMultiLang::Run {
 };
 
 TMultiLang::TMultiLang() {
-    if (!ProgIniFile.empty()) LangScratchFile = tavrix::ChangeFileExt(ProgIniFile, ".TMP");
+    if (!ProgIniFile.empty()) LangScratchFile = tavrix::ProgLayout().ScratchFile();
     if (!LangScratchFile.empty()) ::unlink(LangScratchFile.c_str());
     ReadLanguage();
 }
@@ -113,14 +114,21 @@ void TMultiLang::SaveLanguage() const {
 
 std::vector<std::string> TMultiLang::ListLanguages() const {
     std::vector<std::string> names;
-    std::error_code error;
-    const std::filesystem::path folder = ProgDir.empty() ? "." : ProgDir;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-        std::error_code typeError;
-        if (!entry.is_regular_file(typeError)) continue;
-        const std::string name = entry.path().filename().string();
-        if (name.size() <= std::strlen(LangExt) || !endsWithNoCase(name, LangExt)) continue;
-        names.push_back(name.substr(0, name.size() - std::strlen(LangExt)));
+    // The user's own language files come first; a shipped one of the same name is theirs.
+    for (const std::string& dataFolder : tavrix::ProgLayout().DataFolders()) {
+        std::error_code error;
+        const std::filesystem::path folder = dataFolder.empty() ? "." : dataFolder;
+        for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+            std::error_code typeError;
+            if (!entry.is_regular_file(typeError)) continue;
+            const std::string name = entry.path().filename().string();
+            if (name.size() <= std::strlen(LangExt) || !endsWithNoCase(name, LangExt)) continue;
+            std::string language = name.substr(0, name.size() - std::strlen(LangExt));
+            const bool known = std::any_of(names.begin(), names.end(), [&](const std::string& n) {
+                return tavrix::AsciiSameText(n, language);
+            });
+            if (!known) names.push_back(std::move(language));
+        }
     }
     std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
         return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),

@@ -13,8 +13,8 @@ class TNewIniFile;
 
 class TMultiLang {
 public:
-    // LangScratchFile <- the executable's path with ".TMP"; that file is deleted, so
-    // every run starts with an empty scratch file; then ReadLanguage.
+    // LangScratchFile <- the layout's scratch file (the executable's name with ".TMP"); that file
+    // is deleted, so every run starts with an empty scratch file; then ReadLanguage.
     TMultiLang();
     ~TMultiLang();
     TMultiLang(const TMultiLang&) = delete;
@@ -29,8 +29,8 @@ public:
     // [DEFAULT] LANGUAGE of the program INI file, default "Deutsch".
     void ReadLanguage();
     void SaveLanguage() const;
-    // The names (without folder and ".LLNG") of the language files in ProgDir
-    // itself, sorted; "LNG/" is not listed.
+    // The names (without folder and ".LLNG") of the language files in the layout's data
+    // folders themselves (portable: ProgDir), each name once, sorted; "LNG/" is not listed.
     std::vector<std::string> ListLanguages() const;
     // Where the language file of `Language` lies (FindProgFile with "LNG/"); "" if none.
     std::string LanguageFilePath() const;

@@ -3,11 +3,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <vector>
 
-#include "support/file_ext.h"
 #include "support/locale_separators.h"
+#include "support/prog_layout.h"
 
 std::string ProgDir;
 std::string ProgIniFile;
@@ -33,10 +34,7 @@ std::string readExecutablePath() {
 namespace tavrix {
 
 void SetProgPathsFromExe(std::string_view exePath) {
-    const auto slash = exePath.rfind('/');
-    ProgDir = (slash == std::string_view::npos) ? std::string()
-                                                : std::string(exePath.substr(0, slash + 1));
-    ProgIniFile = ChangeFileExt(exePath, ".INI");
+    SetProgLayout(tProgLayout::Portable(exePath));
 }
 
 void SetFixedSearchFolder(std::string folder) {
@@ -46,7 +44,13 @@ void SetFixedSearchFolder(std::string folder) {
 }  // namespace tavrix
 
 void InitProgPaths() {
-    tavrix::SetProgPathsFromExe(readExecutablePath());
+    tavrix::SetProgLayout(tavrix::tProgLayout::ForExecutable(readExecutablePath()));
+    // Relative names in the settings meant the program folder; installed, they mean the
+    // user's data folder, which therefore becomes the working folder.
+    const std::string workingDir = tavrix::ProgLayout().PrepareUserFolders();
+    if (!workingDir.empty() && ::chdir(workingDir.c_str()) != 0) {
+        std::perror(workingDir.c_str());
+    }
     SwitchD = false;
     tavrix::FixLocaleSeparators();
 }
@@ -54,8 +58,14 @@ void InitProgPaths() {
 std::string FindProgFile(std::string_view fileName, std::string_view subDir) {
     const std::string name(fileName);
     std::vector<std::string> candidates{name};
-    for (const std::string& folder : {ProgDir, ProgDir + std::string(subDir), fixedSearchFolder,
-                                      fixedSearchFolder + std::string(subDir)}) {
+    std::vector<std::string> folders;
+    for (const std::string& dataFolder : tavrix::ProgLayout().DataFolders()) {
+        folders.push_back(dataFolder);
+        folders.push_back(dataFolder + std::string(subDir));
+    }
+    folders.push_back(fixedSearchFolder);
+    folders.push_back(fixedSearchFolder + std::string(subDir));
+    for (const std::string& folder : folders) {
         if (folder.empty()) continue;
         candidates.push_back(folder.back() == '/' ? folder + name : folder + "/" + name);
     }

@@ -9,7 +9,7 @@
 
 #include "resources/pictures/picture_art.h"
 #include "support/ascii_text.h"
-#include "support/prog_paths.h"
+#include "support/prog_layout.h"
 #include "ui/DXLed.h"
 
 using tavrix::art::tArt;
@@ -84,6 +84,10 @@ bool hasBmpExtension(const std::string& name) {
 
 // The file `name` in `files`, exactly or else in another letter case (the pictures
 // come from a case-blind file system); "" when there is none.
+std::string FolderOfFile(const std::string& path) {
+    return path.substr(0, path.find_last_of('/') + 1);
+}
+
 std::string findFile(const std::vector<std::string>& files, const std::string& name) {
     if (std::find(files.begin(), files.end(), name) != files.end()) return name;
     const auto other = std::find_if(files.begin(), files.end(), [&](const std::string& f) {
@@ -132,12 +136,27 @@ bool registerCodes(const std::string& fileName, int position, tDeviceDescrList& 
 
 void tDevicePictures::Load(tDeviceDescrList& usbDescrs, tDeviceDescrList& rs232Descrs,
                            const std::string& folder) {
-    const std::string dir = folder.empty() ? ProgDir + "UDEVICES/" : folder;
+    std::vector<std::string> dirs;
+    if (!folder.empty()) {
+        dirs.push_back(folder);
+    } else {
+        for (const auto& dataFolder : tavrix::ProgLayout().DataFolders()) {
+            dirs.push_back(dataFolder + "UDEVICES/");
+        }
+    }
+    // A user's own picture hides the shipped one of the same name.
     std::vector<std::string> files;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(dir, error)) {
-        std::error_code typeError;
-        if (entry.is_regular_file(typeError)) files.push_back(entry.path().filename().string());
+    std::map<std::string, std::string> dirOf;
+    for (const std::string& dir : dirs) {
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(dir, error)) {
+            std::error_code typeError;
+            if (!entry.is_regular_file(typeError)) continue;
+            std::string name = entry.path().filename().string();
+            if (!findFile(files, name).empty()) continue;
+            dirOf[name] = dir;
+            files.push_back(std::move(name));
+        }
     }
 
     // Pictures with their small companion, sorted without regard to case.
@@ -161,9 +180,9 @@ void tDevicePictures::Load(tDeviceDescrList& usbDescrs, tDeviceDescrList& rs232D
         const std::string stem = name.substr(0, name.find(PictureMark));
         // A picture that cannot be used keeps its place with the placeholder, so that
         // positions and names stay in step.
-        big_.push_back(loadPicture(dir + name, BigSize, big_.front()));
-        small_.push_back(
-            loadPicture(dir + findFile(files, stem + "_K.bmp"), SmallSize, small_.front()));
+        const std::string smallName = findFile(files, stem + "_K.bmp");
+        big_.push_back(loadPicture(dirOf[name] + name, BigSize, big_.front()));
+        small_.push_back(loadPicture(dirOf[smallName] + smallName, SmallSize, small_.front()));
         // A bad code leaves the whole file name, so that no device type selects it.
         names_.push_back(registerCodes(name, position, usbDescrs, rs232Descrs) ? stem : name);
     }
@@ -199,12 +218,13 @@ QPixmap tDevicePictures::SwitchBig() const {
 }
 
 void tDevicePictures::LoadSwitchPictures(const std::string& progDir) {
-    const std::string dir = progDir.empty() ? ProgDir : progDir;
+    const std::string dir =
+        progDir.empty() ? FolderOfFile(tavrix::ProgLayout().DataFile("Switch.bmp")) : progDir;
     switchSmall_ = QPixmap();
     switchBig_ = QPixmap();
     QImage small;
     QImage big;
-    // Both or neither: a pair from the folder, else the built-in pair.
+    // Both or neither: a pair from one folder, else the built-in pair.
     if (small.load(QString::fromStdString(dir + "_Switch.bmp")) &&
         big.load(QString::fromStdString(dir + "Switch.bmp"))) {
         switchSmall_ = QPixmap::fromImage(small);

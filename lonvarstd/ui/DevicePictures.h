@@ -35,7 +35,8 @@ public:
     static constexpr QSize BigSize{160, 120};
     static constexpr QSize SmallSize{80, 60};
 
-    // Lists `folder` (ProgDir + "UDEVICES/" by default) and loads every "<name>_G_<codes>.bmp"
+    // Lists `folder` (by default "UDEVICES/" in each of the layout's data folders, a
+    // user's own file hiding a shipped one of the same name) and loads every "<name>_G_<codes>.bmp"
     // (".BMP" too, but then without codes) that has its "<name>_K.bmp" (in any letter
     // case); entry 0 is the placeholder " ...", the rest sorted without regard to case.
     // A code that is no number leaves the whole file name as the entry's name. Each description in
@@ -53,8 +54,8 @@ public:
     QPixmap Big(int index) const;
     QPixmap Small(int index) const;
 
-    // The switch cable's pictures: ProgDir "_Switch.bmp" and "Switch.bmp" when both
-    // exist, the built-in ones otherwise.
+    // The switch cable's pictures: "_Switch.bmp" and "Switch.bmp" of the data folder that
+    // holds "Switch.bmp" (portable: ProgDir) when both exist, the built-in ones otherwise.
     QPixmap SwitchSmall() const;
     QPixmap SwitchBig() const;
     void LoadSwitchPictures(const std::string& progDir = "");

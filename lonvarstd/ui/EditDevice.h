@@ -28,7 +28,8 @@ class tDevice;
 class TFrmEditDevice : public QDialog {
     Q_OBJECT
 public:
-    // Translates the form; the pictures come from ProgDir ("UDEVICES/", switch pictures).
+    // Translates the form; the pictures come from the layout's data folders ("UDEVICES/", switch
+    // pictures).
     explicit TFrmEditDevice(QWidget* parent = nullptr);
     ~TFrmEditDevice() override;
 

@@ -2,6 +2,7 @@
 // column counter, round trips, and keys the program does not know.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -11,6 +12,7 @@
 #include "engineTestDevices.h"
 #include "engineTestSupport.h"
 #include "support/new_ini_file.h"
+#include "support/prog_layout.h"
 
 namespace {
 
@@ -316,6 +318,46 @@ TEST_F(ConfigTest, UnreadableSettingsFilesGiveDefaultsAreReportedOnceAndStayUnto
         made.reset();
         std::filesystem::remove_all(c.file);
     }
+}
+
+// Installed: the settings live in the user's folder, relative names stored there mean that
+// folder, and the program's own tree gets nothing.
+TEST(InstalledConfig, RelativeNamesMeanTheUserFolderAndNothingIsWrittenBesideTheProgram) {
+    TempProgDir root;
+    const std::string user = root.path("home/");
+    WriteFile(root.path("usr/share/tavrix/Default.xlt"), "template");
+    tavrix::SetProgLayout(tavrix::tProgLayout::Installed(
+        root.path("usr/bin/LonvarStd"), root.path("usr/share/tavrix/"),
+        root.path("usr/lib/tavrix/"), {user + "config/", user + "data/", user + "cache/"}));
+    const auto oldDir = std::filesystem::current_path();
+    std::filesystem::current_path(tavrix::ProgLayout().PrepareUserFolders());
+    WriteFile(user + "config/LonvarStd.INI", "[DEFAULT]\r\nTvcFileName=DAT/MINE.TVC\r\n");
+    WriteFile(user + "data/DAT/MINE.TVC", "[Lumo LU1]\r\nDeviceName=Bench 7\r\n");
+
+    {
+        TD d;
+        EXPECT_EQ(d.TvcFileName, "DAT/MINE.TVC");
+        EXPECT_EQ(d.XlsZielVorlageDir, root.path("usr/share/tavrix/"));
+        AddUsbDevice(d, 0, "LU1", "Lumo");
+        d.LoadConfig(false);
+        EXPECT_EQ(d.Devices[0]->DeviceName, "Bench 7");
+        EXPECT_EQ(d.Devices[0]->MwTxtZielFile, user + "data/DAT/Device1.txt");
+        EXPECT_EQ(d.XlsGlobVorlage, root.path("usr/share/tavrix/Default.xlt"));
+        d.SaveProgIni();
+        d.SaveConfig(false);
+        d.ResetDevices();  // keeps the settings in TVC.TMP
+    }
+    EXPECT_NE(ReadFile(user + "data/DAT/MINE.TVC").find("Bench 7"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(user + "cache/TVC.TMP"));
+    std::vector<std::string> programTree;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root.path("usr"))) {
+        programTree.push_back(entry.path().string());
+    }
+    std::sort(programTree.begin(), programTree.end());
+    EXPECT_EQ(programTree,
+              (std::vector<std::string>{root.path("usr/share"), root.path("usr/share/tavrix"),
+                                        root.path("usr/share/tavrix/Default.xlt")}));
+    std::filesystem::current_path(oldDir);
 }
 
 }  // namespace
