@@ -1,16 +1,15 @@
 #include "shell/TavrixMain.h"
 
-#include <dlfcn.h>
-
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
-#include <QFont>
 #include <QMouseEvent>
 #include <cstdio>
 #include <exception>
 
 #include "engine/dataModule.h"
+#include "shell/d2xxMessageBox.h"
+#include "shell/engineEventSink.h"
 #include "shell/valueReport.h"
 #include "support/multi_lang.h"
 #include "support/new_ini_file.h"
@@ -19,6 +18,7 @@
 #include "transport/d2xx/D2XX.h"
 #include "ui/DXLed.h"
 #include "ui/DevicePictures.h"
+#include "ui/FormControls.h"
 #include "ui/Image.h"
 #include "ui/MainWindowLink.h"
 #include "ui/MultiLang.h"
@@ -51,60 +51,7 @@ QColor LedLime() {
     return StateColor(2);
 }
 
-// The hook's thread posts through this; QCoreApplication::postEvent is safe from any thread.
-void PostHookMessage(void* window, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
-    QCoreApplication::postEvent(
-        static_cast<QObject*>(window),
-        new tEngineEvent(msg, static_cast<std::int64_t>(wParam), lParam, 0));
-}
-
 }  // namespace
-
-// The engine's messages go to their own receiver, so that "process pending messages"
-// can deliver exactly these and nothing else (no input, no timers, no search).
-class tEngineEventReceiver : public QObject {
-public:
-    explicit tEngineEventReceiver(TFrmTavrixMain& form) : QObject(&form), form_(form) {}
-
-    bool event(QEvent* event) override {
-        const int type = static_cast<int>(event->type());
-        if (type >= tEngineEvent::ValueQueued && type <= tEngineEvent::TimerTick) {
-            form_.HandleEngineEvent(static_cast<const tEngineEvent&>(*event));
-            return true;
-        }
-        return QObject::event(event);
-    }
-
-private:
-    TFrmTavrixMain& form_;
-};
-
-// The engine's message sink: workers post from their threads, the events arrive on the
-// main thread in the order posted.
-class TFrmTavrixMain::tSink : public tavrix::MessageSink {
-public:
-    tSink(QObject& receiver, const TD& d) : receiver_(receiver), d_(d) {}
-    void post(std::uint32_t msg, std::int64_t wParam, std::int64_t lParam) override {
-        QCoreApplication::postEvent(
-            &receiver_, new tEngineEvent(msg, wParam, lParam, d_.DevicesGeneration.load()));
-    }
-
-private:
-    QObject& receiver_;
-    const TD& d_;
-};
-
-// The cable count's error box.
-class tD2xxBox : public TD2xxMessageBox {
-public:
-    explicit tD2xxBox(QWidget* parent) : parent_(parent) {}
-    void ShowError(const std::string& text) override {
-        UserDialogs().ShowMessage(parent_, QString::fromStdString(text));
-    }
-
-private:
-    QWidget* parent_;
-};
 
 TFrmTavrixMain::TFrmTavrixMain(const QStringList& parameters, tStatusWindowParts parts,
                                QWidget* parent)
@@ -152,10 +99,7 @@ void TFrmTavrixMain::BuildForm() {
     LblDev = new QLabel("~Hier Doppelklicken", this);
     LblDev->setObjectName("LblDev");
     LblDev->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    QFont small = LblDev->font();
-    small.setPixelSize(13);
-    small.setBold(true);
-    LblDev->setFont(small);
+    LblDev->setFont(PixelFont(13, true, LblDev->font()));
     LblDev->setGeometry(80, 2, 154, 18);
     LblDev->hide();
 
@@ -167,19 +111,13 @@ void TFrmTavrixMain::BuildForm() {
     PnlMw->setObjectName("PnlMw");
     PnlMw->SetBevels(tBevel::None, tBevel::Lowered);
     PnlMw->SetColor(ColorFromBgr(0x8EEEF0));
-    QFont big = PnlMw->font();
-    big.setPixelSize(21);
-    big.setBold(true);
-    PnlMw->setFont(big);
+    PnlMw->setFont(PixelFont(21, true, PnlMw->font()));
     PnlMw->SetCaption("--.--");
     PnlMw->setGeometry(60, 21, 175, 34);
 
     PnlInit = new TPanel(this);
     PnlInit->setObjectName("PnlInit");
-    QFont init = PnlInit->font();
-    init.setPixelSize(32);
-    init.setBold(true);
-    PnlInit->setFont(init);
+    PnlInit->setFont(PixelFont(32, true, PnlInit->font()));
     PnlInit->SetCaption("INIT");
     PnlInit->setGeometry(60, 0, 178, 58);
     PnlInit->hide();
@@ -200,7 +138,8 @@ void TFrmTavrixMain::BuildForm() {
     TimerLed.start();
     TimerFirstMessage.start();
 
-    engineEvents_ = new tEngineEventReceiver(*this);
+    engineEvents_ = new tEngineEventReceiver(
+        this, [this](const tEngineEvent& event) { HandleEngineEvent(event); });
     engineEvents_->setObjectName("EngineEvents");
 }
 
@@ -214,10 +153,10 @@ void TFrmTavrixMain::FormCreate(const QStringList& parameters) {
     TakeLanguageIni();
 
     MultiLang = new TMultiLang();
-    d2xxBox_ = std::make_unique<tD2xxBox>(this);
+    d2xxBox_ = std::make_unique<tD2xxMessageBox>(this);
     SetD2xxMessageBox(d2xxBox_.get());
     D = new TD();
-    sink_ = std::make_unique<tSink>(*engineEvents_, *D);
+    sink_ = std::make_unique<tEngineEventSink>(*engineEvents_, *D);
     D->SetMessageSink(sink_.get());
     D->ProcessPendingMessages = [this] { QCoreApplication::sendPostedEvents(engineEvents_, 0); };
     D->OnShowValue = [this](int index) { ShowLastValue(index); };
@@ -251,8 +190,7 @@ void TFrmTavrixMain::FormCreate(const QStringList& parameters) {
     TimerStart.start();
 
     Size.MemSize = false;
-    TNewIniFile ini(ProgIniFile);
-    Size.Restore(ini, TSize::SectionFor(kFormName));
+    Size.RestoreFromProgIni();
 }
 
 // A "Language.ini" beside the program (installed: in the configuration folder) sets the
@@ -310,10 +248,7 @@ void TFrmTavrixMain::TimerStartTimer() {
     }
     TimerStart.stop();
     PnlMw->SetCaption("--.--");
-    std::printf("%s  ready: %zu device(s), request keys %s\n", ClockText().c_str(),
-                D->Devices.size(),
-                HookActive ? "through the keyboard hook" : "unavailable (no hook)");
-    std::fflush(stdout);
+    PrintReadyLine(D->Devices.size(), HookActive);
 }
 
 void TFrmTavrixMain::TimerLedTimer() {
@@ -371,8 +306,9 @@ void TFrmTavrixMain::HandleEngineEvent(const tEngineEvent& event) {
         case tEngineEvent::ValueQueued:
             ValueMessage(index, event.Generation);
             break;
-        case tEngineEvent::DeviceError:
+        case tEngineEvent::DeviceError: {
             if (!Current(event)) return;
+            const tDevice& dev = *D->Devices[static_cast<std::size_t>(index)];
             if (event.WParam != 0) {
                 LedMw->SetColorActive(LedRed());
             } else if (LedMw->ColorActive() == LedRed()) {
@@ -380,8 +316,10 @@ void TFrmTavrixMain::HandleEngineEvent(const tEngineEvent& event) {
             }
             LedMw->SetValue(true);
             if (mainWindow_) mainWindow_->ShowDeviceError(index, event.WParam != 0);
-            ReportDeviceError(index, event.WParam);
+            // The terminal learns where each spreadsheet value went and why a cable failed.
+            PrintDeviceLine(dev, DeviceErrorText(dev, event.WParam));
             break;
+        }
         case tEngineEvent::DeviceState:
             if (!Current(event)) return;
             if (mainWindow_) mainWindow_->ShowDeviceState(index, static_cast<int>(event.WParam));
@@ -437,9 +375,7 @@ void TFrmTavrixMain::HandleOneValue(int index, std::uint32_t generation) {
     if (D == nullptr || index >= static_cast<int>(D->Devices.size())) return;
     ShowLastValue(index);
     const tDevice& dev = *D->Devices[static_cast<std::size_t>(index)];
-    std::printf("%s  %s: %s  -> %s\n", ClockText().c_str(), DeviceLabel(dev).c_str(),
-                dev.MwText.c_str(), TargetText(dev).c_str());
-    std::fflush(stdout);
+    PrintDeviceLine(dev, ValueLineText(dev));
 }
 
 void TFrmTavrixMain::ShowLastValue(int index) {
@@ -453,20 +389,6 @@ void TFrmTavrixMain::ShowLastValue(int index) {
     if (mainWindow_) mainWindow_->ShowValue(index);
 }
 
-// The terminal learns where each spreadsheet value went and why a cable failed.
-void TFrmTavrixMain::ReportDeviceError(int index, std::int64_t code) const {
-    const tDevice& dev = *D->Devices[static_cast<std::size_t>(index)];
-    std::string text;
-    if (code != 0) {
-        text = "error " + std::to_string(code) + " " + dev.FtStatusText.get();
-    } else {
-        text = WrittenRowText(dev);
-    }
-    if (text.empty()) return;
-    std::printf("%s  %s: %s\n", ClockText().c_str(), DeviceLabel(dev).c_str(), text.c_str());
-    std::fflush(stdout);
-}
-
 void TFrmTavrixMain::ShowError(const QString& text) {
     UserDialogs().ShowMessage(this, text);
 }
@@ -474,32 +396,13 @@ void TFrmTavrixMain::ShowError(const QString& text) {
 bool TFrmTavrixMain::LoadHook() {
     const std::string path = parts_.HookLibraryPath.empty() ? tavrix::ProgLayout().HookLibrary()
                                                             : parts_.HookLibraryPath;
-    HookLib = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (HookLib == nullptr) return false;
-    InstallHookProc = reinterpret_cast<TavFxInstallHook>(dlsym(HookLib, "InstallHook"));
-    UninstallHookProc = reinterpret_cast<TavFxUninstallHook>(dlsym(HookLib, "UninstallHook"));
-    if (InstallHookProc != nullptr && UninstallHookProc != nullptr &&
-        InstallHookProc(&PostHookMessage, this) != 0) {
-        return true;
-    }
-    // Missing entry points or no X session: key requests are unavailable, silently.
-    dlclose(HookLib);
-    HookLib = nullptr;
-    InstallHookProc = nullptr;
-    UninstallHookProc = nullptr;
-    return false;
+    return Hook.Load(path, this);
 }
 
 void TFrmTavrixMain::RemoveHook() {
-    if (HookActive && UninstallHookProc != nullptr) UninstallHookProc();
+    Hook.Unload(HookActive, this);
     HookActive = false;
     if (D != nullptr) D->HookActive = false;
-    // The hook's thread has ended: keys it posted before are dropped with the library.
-    QCoreApplication::removePostedEvents(this, tEngineEvent::KeyPressed);
-    if (HookLib != nullptr) dlclose(HookLib);
-    HookLib = nullptr;
-    InstallHookProc = nullptr;
-    UninstallHookProc = nullptr;
 }
 
 void TFrmTavrixMain::closeEvent(QCloseEvent* event) {
@@ -533,7 +436,7 @@ void TFrmTavrixMain::FormClose() {
 // translator; engine events still queued are dropped.
 void TFrmTavrixMain::FreeEngine() {
     closed_ = true;
-    if (HookActive || HookLib != nullptr) RemoveHook();
+    if (HookActive || Hook.HookLib != nullptr) RemoveHook();
     if (D != nullptr) {
         try {
             if (mainWindow_) {

@@ -4,7 +4,6 @@
 // with the message's number, shows the last value with its device name and an activity
 // lamp, and ends the program.
 
-#include <QEvent>
 #include <QLabel>
 #include <QStringList>
 #include <QTimer>
@@ -15,7 +14,8 @@
 #include <memory>
 
 #include "engine/deviceListModel.h"
-#include "shell/hook/TavFxHook.h"
+#include "shell/engineEvent.h"
+#include "shell/hookLoader.h"
 #include "ui/Frmsize.h"
 
 class TD;
@@ -30,30 +30,6 @@ extern bool SwitchI;
 // Sets SwitchD and SwitchI from the command-line parameters (without the program's
 // name): each must be the whole letter, in either case ("/D" sets nothing).
 void ReadStartSwitches(const QStringList& parameters);
-
-// A posted message of the engine (1024-1028) or of the hook (5735) as an event whose
-// type is the message's number. `Generation` is the engine's DevicesGeneration when it
-// was posted.
-class tEngineEvent : public QEvent {
-public:
-    enum : int {
-        ValueQueued = 1024,
-        DeviceError = 1026,
-        DeviceState = 1027,
-        TimerTick = 1028,
-        KeyPressed = 5735,
-    };
-    tEngineEvent(std::uint32_t msg, std::int64_t wParam, std::int64_t lParam,
-                 std::uint32_t generation)
-        : QEvent(static_cast<QEvent::Type>(msg)),
-          WParam(wParam),
-          LParam(lParam),
-          Generation(generation) {}
-
-    const std::int64_t WParam;
-    const std::int64_t LParam;
-    const std::uint32_t Generation;
-};
 
 // What the program plugs into the status window; tests plug stand-ins.
 struct tStatusWindowParts {
@@ -96,9 +72,7 @@ public:
     bool AskOnClose = true;
     // Kept here, not only in D, so that the close can remove the hook before D goes.
     bool HookActive = false;
-    void* HookLib = nullptr;
-    TavFxInstallHook InstallHookProc = nullptr;
-    TavFxUninstallHook UninstallHookProc = nullptr;
+    tHookLibrary Hook;
 
     tMainWindowLink* MainWindow() const { return mainWindow_.get(); }
     // The object the engine's events are posted to; ProcessPendingMessages delivers
@@ -120,9 +94,6 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    friend class tEngineEventReceiver;
-    class tSink;
-
     void BuildForm();
     void FormCreate(const QStringList& parameters);
     void TakeLanguageIni();
@@ -140,15 +111,14 @@ private:
     void HandleOneValue(int index, std::uint32_t generation);
     void ShowLastValue(int index);
     void ShowError(const QString& text);
-    void ReportDeviceError(int index, std::int64_t code) const;
 
     bool LoadHook();
     void RemoveHook();
 
     tStatusWindowParts parts_;
     std::unique_ptr<tMainWindowLink> mainWindow_;
-    std::unique_ptr<tSink> sink_;
-    std::unique_ptr<class tD2xxBox> d2xxBox_;
+    std::unique_ptr<class tEngineEventSink> sink_;
+    std::unique_ptr<class tD2xxMessageBox> d2xxBox_;
     QObject* engineEvents_ = nullptr;
     std::deque<std::pair<int, std::uint32_t>> pendingValues_;
     bool closed_ = false;

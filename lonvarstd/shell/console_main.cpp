@@ -81,13 +81,8 @@ void HandleMessage(TD& d, const tavrix::EngineMessage& m) {
             d.HandleValueMessage(index);
             break;
         case MsgDeviceError:
-            if (m.wParam != 0) {
-                std::cout << ClockText() << "  " << DeviceLabel(dev) << ": error " << m.wParam
-                          << " " << dev.FtStatusText.get() << std::endl;
-            } else if (const std::string row = WrittenRowText(dev); !row.empty()) {
-                // The spreadsheet output reports each successful write with code 0.
-                std::cout << ClockText() << "  " << DeviceLabel(dev) << ": " << row << std::endl;
-            }
+            // The spreadsheet output also reports each successful write, with code 0.
+            PrintDeviceLine(dev, DeviceErrorText(dev, m.wParam));
             break;
         case MsgDeviceState:
             if (m.wParam == 3)
@@ -121,8 +116,7 @@ int main(int argc, char** argv) {
     d.SetMessageSink(&queue);
     d.OnShowValue = [&d](int index) {
         const tDevice& dev = *d.Devices[index];
-        std::cout << ClockText() << "  " << DeviceLabel(dev) << ": " << dev.MwText << "  -> "
-                  << TargetText(dev) << std::endl;
+        PrintDeviceLine(dev, ValueLineText(dev));
     };
     d.OnXlsError = [&d](int index, const std::string& text) {
         std::cout << ClockText() << "  " << DeviceLabel(*d.Devices[index])

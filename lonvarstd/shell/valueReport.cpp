@@ -1,5 +1,6 @@
 #include "shell/valueReport.h"
 
+#include <cstdio>
 #include <ctime>
 
 #include "engine/device.h"
@@ -38,4 +39,25 @@ std::string WrittenRowText(const tDevice& dev) {
     if (dev.MwZielAppl != MwZielXls || dev.XlsRow <= dev.MwXlsZielStartRow) return {};
     return "written to row " + std::to_string(dev.XlsRow - 1) + " of the document marked " +
            dev.XlsWbName;
+}
+
+std::string DeviceErrorText(const tDevice& dev, std::int64_t code) {
+    if (code != 0) return "error " + std::to_string(code) + " " + dev.FtStatusText.get();
+    return WrittenRowText(dev);
+}
+
+std::string ValueLineText(const tDevice& dev) {
+    return dev.MwText + "  -> " + TargetText(dev);
+}
+
+void PrintDeviceLine(const tDevice& dev, const std::string& text) {
+    if (text.empty()) return;
+    std::printf("%s  %s: %s\n", ClockText().c_str(), DeviceLabel(dev).c_str(), text.c_str());
+    std::fflush(stdout);
+}
+
+void PrintReadyLine(std::size_t devices, bool hookActive) {
+    std::printf("%s  ready: %zu device(s), request keys %s\n", ClockText().c_str(), devices,
+                hookActive ? "through the keyboard hook" : "unavailable (no hook)");
+    std::fflush(stdout);
 }

@@ -18,10 +18,12 @@
 #include "support/locale_separators.h"
 #include "support/new_ini_file.h"
 #include "support/prog_paths.h"
+#include "ui/FormControls.h"
 #include "ui/Frmsize.h"
 #include "ui/Image.h"
 #include "ui/MultiLang.h"
 #include "ui/Panel.h"
+#include "ui/QtText.h"
 #include "ui/TargetFileDialogs.h"
 #include "ui/UserDialogs.h"
 
@@ -37,21 +39,6 @@ constexpr int kEditHeight = 21;
 constexpr int kComboHeight = 22;
 constexpr int kFileButtonSize = 21;
 const QColor kSilver(0xC0, 0xC0, 0xC0);
-
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
-std::string S(const QString& text) {
-    return text.toStdString();
-}
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int x, int y) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->move(x, y);
-    label->adjustSize();
-    return label;
-}
 
 QLineEdit* MakeEdit(QWidget* parent, const char* name, int x, int y, int width) {
     auto* edit = new QLineEdit(parent);
@@ -447,15 +434,11 @@ void TFrmEditDevice::SetDevice(tDevice& device) {
     CBxZielApplChange();
 
     // Spreadsheet target: the global one, shown locked, or the device's own.
-    auto startDir = [](const std::string& file, const std::string& fallback) {
-        const QString folder = FolderOfPath(Q(file));
-        return folder.isEmpty() ? Q(fallback) : folder;
-    };
     const bool global = d.XlsGlobSlct;
     const std::string& vorlage = global ? d.XlsGlobVorlage : device.MwXlsZielVorlage;
     const std::string& file = global ? d.XlsGlobFile : device.MwXlsZielFile;
-    vorlageStartDir_ = startDir(vorlage, d.XlsZielVorlageDir);
-    xlsFileStartDir_ = startDir(file, d.XlsZielFileDir);
+    vorlageStartDir_ = StartFolder(vorlage, d.XlsZielVorlageDir);
+    xlsFileStartDir_ = StartFolder(file, d.XlsZielFileDir);
     for (QWidget* w :
          std::initializer_list<QWidget*>{RBtXlsZielVorlage, EdtXlsZielVorlage, RBtXlsZielFile,
                                          EdtXlsZielFile, BtnXlsZielVorlage, BtnXlsZielFile}) {
@@ -469,7 +452,7 @@ void TFrmEditDevice::SetDevice(tDevice& device) {
     EdtXlsZielFile->setText(Q(file));
     RBtXlsZielFileClick();
 
-    txtStartDir_ = startDir(device.MwTxtZielFile, d.TxtZielFileDir);
+    txtStartDir_ = StartFolder(device.MwTxtZielFile, d.TxtZielFileDir);
     EdtTxtZielFile->setText(Q(device.MwTxtZielFile));
     EdtXlsZieltable->setText(Q(device.MwXlsZielTable));
     EdtXlsZielCol->setText(QString::number(device.MwXlsZielCol));
@@ -725,14 +708,9 @@ bool TFrmEditDevice::eventFilter(QObject* watched, QEvent* event) {
 
 void TFrmEditDevice::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    try {
-        tPgIniFile ini(ProgIniFile);
-        TSize size(this);
-        size.MemSize = false;
-        size.Restore(ini, TSize::SectionFor(S(objectName())));
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "FrmEditDevice: placement not read: %s\n", e.what());
-    }
+    TSize size(this);
+    size.MemSize = false;
+    size.RestoreFromProgIni();
 }
 
 void TFrmEditDevice::done(int result) {
@@ -740,15 +718,9 @@ void TFrmEditDevice::done(int result) {
     if (result == QDialog::Accepted && EdtdeviceName->text() != lastCheckedName_) {
         EdtdeviceNameExit();
     }
-    try {
-        tPgIniFile ini(ProgIniFile);
-        TSize size(this);
-        size.MemSize = false;
-        size.Store(ini, TSize::SectionFor(S(objectName())));
-        ini.UpdateFile();
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "FrmEditDevice: placement not stored: %s\n", e.what());
-    }
+    TSize size(this);
+    size.MemSize = false;
+    size.StoreInProgIni();
     QDialog::done(result);
 }
 

@@ -8,21 +8,9 @@
 
 #include "engine/dataModule.h"
 #include "ui/MultiLang.h"
+#include "ui/QtText.h"
 #include "ui/TargetFileDialogs.h"
 #include "ui/UserDialogs.h"
-
-namespace {
-
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
-QString StartDir(const std::string& file, const std::string& fallback) {
-    const QString folder = FolderOfPath(Q(file));
-    return folder.isEmpty() ? Q(fallback) : folder;
-}
-
-}  // namespace
 
 TFrmEditExcel::TFrmEditExcel(QWidget* parent) : QDialog(parent) {
     setObjectName("FrmEditExcel");
@@ -99,8 +87,8 @@ void TFrmEditExcel::Load(const TD& d) {
     RBtXlsGlobVorlage->setChecked(d.XlsGlobVorlageSlct);
     RBtXlsGlobFile->setChecked(!d.XlsGlobVorlageSlct);
     RBtXlsGlobFileClick();
-    vorlageStartDir_ = StartDir(d.XlsGlobVorlage, d.XlsZielVorlageDir);
-    fileStartDir_ = StartDir(d.XlsGlobFile, d.XlsZielFileDir);
+    vorlageStartDir_ = StartFolder(d.XlsGlobVorlage, d.XlsZielVorlageDir);
+    fileStartDir_ = StartFolder(d.XlsGlobFile, d.XlsZielFileDir);
     EdtXlsGlobVorlage->setText(Q(d.XlsGlobVorlage));
     EdtXlsGlobFile->setText(Q(d.XlsGlobFile));
 }

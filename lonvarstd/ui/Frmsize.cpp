@@ -4,8 +4,11 @@
 #include <QScreen>
 #include <QWidget>
 #include <algorithm>
+#include <cstdio>
+#include <exception>
 
 #include "support/new_ini_file.h"
+#include "support/prog_paths.h"
 
 namespace {
 
@@ -127,4 +130,35 @@ void TSize::Restore(TNewIniFile& ini, const std::string& section, const std::str
     } else if (state == StateMaximised) {
         form_->setWindowState(form_->windowState() | Qt::WindowMaximized);
     }
+}
+
+namespace {
+
+// Runs `step` on the program INI file; the error's text, or "".
+template <typename Step>
+std::string OnProgIni(const QWidget* form, const char* what, Step step) {
+    try {
+        tPgIniFile ini(ProgIniFile);
+        step(ini);
+        return {};
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s: placement not %s: %s\n", form->objectName().toUtf8().constData(),
+                     what, e.what());
+        return e.what();
+    }
+}
+
+}  // namespace
+
+std::string TSize::RestoreFromProgIni() {
+    return OnProgIni(form_, "read", [this](TNewIniFile& ini) {
+        Restore(ini, SectionFor(form_->objectName().toStdString()));
+    });
+}
+
+std::string TSize::StoreInProgIni() {
+    return OnProgIni(form_, "stored", [this](TNewIniFile& ini) {
+        Store(ini, SectionFor(form_->objectName().toStdString()));
+        ini.UpdateFile();
+    });
 }

@@ -37,6 +37,13 @@ public:
     // A window that would lie outside every screen is moved onto the primary one.
     void Restore(TNewIniFile& ini, const std::string& section, const std::string& keyPrefix = "");
 
+    // Restore and Store on the program INI file, in the form's section (its object
+    // name), in one load or save. A program INI file that cannot be read or written
+    // changes nothing else: the error's text is printed on standard error and returned
+    // for the caller to show; "" when all went well.
+    std::string RestoreFromProgIni();
+    std::string StoreInProgIni();
+
     // The section for `formName` at the current primary screen size.
     static std::string SectionFor(const std::string& formName);
 

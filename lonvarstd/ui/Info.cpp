@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "ui/DevicePictures.h"
+#include "ui/FormControls.h"
 #include "ui/Image.h"
 #include "ui/MultiLang.h"
 #include "ui/Panel.h"
@@ -16,28 +17,13 @@ namespace {
 
 constexpr int kCloseAfterMs = 2000;
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int x, int y) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->move(x, y);
-    label->adjustSize();
-    return label;
-}
-
-QFont PixelFont(const QFont& base, int pixels, bool bold) {
-    QFont font = base;
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
-
 }  // namespace
 
 tFrmInfo::tFrmInfo(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setObjectName("FrmInfo");
     setFixedSize(450, 143);
-    setFont(PixelFont(font(), 13, false));
+    setFont(PixelFont(13, false, font()));
     QPalette pal = palette();
     pal.setColor(QPalette::WindowText, Qt::black);
     setPalette(pal);
@@ -50,9 +36,9 @@ tFrmInfo::tFrmInfo(QWidget* owner)
     PnlMain->setLineWidth(1);
 
     LblName = MakeLabel(PnlMain, "LblName", "", 16, 1);
-    LblName->setFont(PixelFont(font(), 48, true));
+    LblName->setFont(PixelFont(48, true, font()));
     LblProfLight = MakeLabel(PnlMain, "LblProfLight", "", 220, 6);
-    LblProfLight->setFont(PixelFont(font(), 21, true));
+    LblProfLight->setFont(PixelFont(21, true, font()));
     QPalette blue = LblProfLight->palette();
     blue.setColor(QPalette::WindowText, Qt::blue);
     LblProfLight->setPalette(blue);

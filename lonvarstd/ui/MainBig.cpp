@@ -24,12 +24,15 @@
 #include "support/new_ini_file.h"
 #include "support/prog_paths.h"
 #include "ui/DXLed.h"
+#include "ui/FormControls.h"
 #include "ui/Frmsize.h"
 #include "ui/Image.h"
 #include "ui/KeyCodes.h"
 #include "ui/MultiLang.h"
 #include "ui/Panel.h"
+#include "ui/PathText.h"
 #include "ui/PnlViewDevice.h"
+#include "ui/QtText.h"
 #include "ui/SpeedButton.h"
 #include "ui/UserDialogs.h"
 
@@ -89,23 +92,6 @@ constexpr int kSearchTickMs = 200;
 constexpr std::int64_t kBlinkMs = 1000;
 const QColor kPanelSelected = ColorFromBgr(0xC0C0C0);
 const QColor kPanelUnselected = ColorFromBgr(0xFFFFFF);
-
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
-QFont PixelFont(int px, bool bold) {
-    QFont font;
-    font.setPixelSize(px);
-    font.setBold(bold);
-    return font;
-}
-
-// The file name without its folder; old settings may still use "\".
-std::string FileNameOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 std::string TranslateCaption(const std::string& key) {
     return TranslateText(key).toStdString();
@@ -457,10 +443,10 @@ void TFrmMainBig::ShowDest(tPnlViewDevice& panel, const tDevice& dev) {
         } else {
             file = dev.MwXlsZielFile;
         }
-        text += ": " + FileNameOf(file) + "/" + dev.MwXlsZielTable + "/" +
+        text += ": " + FileNameOfPath(file) + "/" + dev.MwXlsZielTable + "/" +
                 std::to_string(dev.MwXlsZielCol);
     } else if (appl == MwZielTxt) {
-        text += ": " + FileNameOf(dev.MwTxtZielFile);
+        text += ": " + FileNameOfPath(dev.MwTxtZielFile);
     }
     panel.LblDest->setText(Q(text));
 }
@@ -860,13 +846,8 @@ void TFrmMainBig::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (event->spontaneous()) return;
     const QString owner = statusWindow_ ? statusWindow_->windowTitle() : QString("Tavrix");
-    setWindowTitle(owner + "   (" + Q(FileNameOf(d_.TvcFileName)) + ")");
-    try {
-        tPgIniFile ini(ProgIniFile);
-        size_->Restore(ini, TSize::SectionFor(objectName().toStdString()));
-    } catch (const std::exception&) {
-        // An unreadable program INI file leaves the window where it is.
-    }
+    setWindowTitle(owner + "   (" + Q(FileNameOfPath(d_.TvcFileName)) + ")");
+    size_->RestoreFromProgIni();
     ScrollBox->verticalScrollBar()->setSingleStep(PnlViewDevice->height());
     shownOnce_ = true;
 }
@@ -884,11 +865,5 @@ void TFrmMainBig::closeEvent(QCloseEvent* event) {
 }
 
 void TFrmMainBig::StorePlacement() {
-    try {
-        tPgIniFile ini(ProgIniFile);
-        size_->Store(ini, TSize::SectionFor(objectName().toStdString()));
-        ini.UpdateFile();
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "Window placement not stored: %s\n", e.what());
-    }
+    size_->StoreInProgIni();
 }

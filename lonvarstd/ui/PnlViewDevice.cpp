@@ -6,6 +6,7 @@
 
 #include "ui/DXLed.h"
 #include "ui/DevicePictures.h"
+#include "ui/FormControls.h"
 #include "ui/Image.h"
 #include "ui/RunTimeComps.h"
 #include "ui/SpeedButton.h"
@@ -13,14 +14,6 @@
 namespace {
 
 constexpr QSize kPanelSize{729, 71};
-
-QFont PixelFont(int px, bool bold, const QString& family = QString()) {
-    QFont font;
-    if (!family.isEmpty()) font.setFamily(family);
-    font.setPixelSize(px);
-    font.setBold(bold);
-    return font;
-}
 
 // Labels of the old forms sized themselves to their text; here each is as wide as
 // its column, so a long text is cut at the column's edge instead of running into
@@ -75,7 +68,7 @@ tPnlViewDevice* tPnlViewDevice::CreateTemplate(QWidget* parent) {
     p->PnlMw->setGeometry(352, 3, 121, 33);
     p->PnlMw->SetBevels(tBevel::Lowered, tBevel::Raised, 2);
     p->PnlMw->SetColor(ColorFromBgr(0x8EEEF0));
-    p->PnlMw->setFont(PixelFont(21, true, "Arial"));
+    p->PnlMw->setFont(PixelFont(21, true, QFont("Arial")));
     QPalette black = p->PnlMw->palette();
     black.setColor(QPalette::WindowText, Qt::black);
     p->PnlMw->setPalette(black);

@@ -50,8 +50,3 @@ tFileDialogRequest TargetFileRequest(tTargetFile which, const QString& startFold
     }
     return request;
 }
-
-QString FolderOfPath(const QString& path) {
-    const qsizetype slash = path.lastIndexOf('/');
-    return slash < 0 ? QString() : path.left(slash + 1);
-}

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include "ui/PathText.h"
 #include "ui/UserDialogs.h"
 
 enum class tTargetFile {
@@ -17,6 +18,3 @@ enum class tTargetFile {
 // ("Default.xlt", "Noname.xls", "Noname.txt").
 tFileDialogRequest TargetFileRequest(tTargetFile which, const QString& startFolder,
                                      const QString& fileName = {});
-
-// The folder part of `path` with its final "/", or "" when it has none.
-QString FolderOfPath(const QString& path);

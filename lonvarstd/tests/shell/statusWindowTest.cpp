@@ -354,7 +354,7 @@ TEST_F(StatusWindowTest, HookMissingWithoutEntryPointsOrUnderSwitchDLeavesHookAc
         StartAndWaitReady(c.parameters);
         EXPECT_FALSE(form->HookActive) << c.path;
         EXPECT_FALSE(D->HookActive) << c.path;
-        EXPECT_EQ(form->HookLib, nullptr) << c.path;
+        EXPECT_EQ(form->Hook.HookLib, nullptr) << c.path;
         form.reset();
     }
     EXPECT_EQ(hook.Installs(), installsBefore);
@@ -453,7 +453,7 @@ TEST_F(StatusWindowTest, WithSwitchDTheRealMainWindowShowsItsTestButtonAndNoHook
     form->show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !form->TimerStart.isActive(); }, kWaitMs));
     EXPECT_FALSE(form->HookActive);
-    EXPECT_EQ(form->HookLib, nullptr);
+    EXPECT_EQ(form->Hook.HookLib, nullptr);
     form->SchowGanzBildDblClick();
     auto* main = dynamic_cast<QWidget*>(form->MainWindow());
     ASSERT_NE(main, nullptr);
