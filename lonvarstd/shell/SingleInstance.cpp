@@ -10,9 +10,13 @@
 #include <cstdio>
 #include <string>
 
+#include "engine/dataModule.h"
+
 namespace {
 
 constexpr int kConnectMs = 2000;
+// A line longer than any command: the peer is not one of ours.
+constexpr qint64 kMaxLine = 64;
 
 QString RuntimeFolder() {
     const QString xdg = qEnvironmentVariable("XDG_RUNTIME_DIR");
@@ -26,11 +30,34 @@ tSingleInstance::tSingleInstance(const QString& name, const QString& folder)
     : name_(name), folder_(folder.isEmpty() ? RuntimeFolder() : folder) {
     connect(&server_, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = server_.nextPendingConnection()) {
-            socket->disconnectFromServer();
-            socket->deleteLater();
-            emit RaiseRequested();
+            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+                if (!socket->canReadLine()) {
+                    if (socket->bytesAvailable() > kMaxLine) socket->abort();
+                    return;
+                }
+                const QString answer = Answer(socket->readLine(kMaxLine + 1).trimmed());
+                if (!answer.isEmpty()) socket->write((answer + "\n").toUtf8());
+                socket->disconnectFromServer();
+            });
         }
     });
+}
+
+QString tSingleInstance::SocketPathFor(const QString& name, const QString& folder) {
+    return (folder.isEmpty() ? RuntimeFolder() : folder) + "/" + name;
+}
+
+QString tSingleInstance::Answer(const QByteArray& line) {
+    if (line == "raise") {
+        emit RaiseRequested();
+        return {};
+    }
+    if (!line.startsWith("request ")) return "unknown command";
+    // The command has checked the name; a peer that did not gets the same refusal.
+    const std::uint16_t code = TD::KeyNameToCode(line.mid(8).toStdString());
+    if (code == 0) return "unknown key";
+    return onRequest_ ? onRequest_(code) : QString("not ready");
 }
 
 tSingleInstance::~tSingleInstance() {

@@ -10,6 +10,8 @@
 #include "engine/dataModule.h"
 #include "shell/d2xxMessageBox.h"
 #include "shell/engineEventSink.h"
+#include "shell/keySource.h"
+#include "shell/requestCommand.h"
 #include "shell/valueReport.h"
 #include "support/multi_lang.h"
 #include "support/new_ini_file.h"
@@ -287,7 +289,17 @@ void TFrmTavrixMain::AppDeactivate(Qt::ApplicationState state) {
 bool TFrmTavrixMain::event(QEvent* event) {
     if (static_cast<int>(event->type()) == tEngineEvent::KeyPressed) {
         const auto& key = static_cast<const tEngineEvent&>(*event);
-        if (D != nullptr && !closed_) D->KeyRequest(static_cast<std::uint16_t>(key.WParam));
+        if (D == nullptr || closed_) return true;
+        const auto code = static_cast<std::uint16_t>(key.WParam);
+        const bool requested = D->KeyRequest(code);
+        // Keys of a desktop's shortcut or the portal are few and chosen: the terminal
+        // shows that each arrived (the hook's are every F key typed anywhere).
+        if (key.LParam != KeyFromHook) {
+            std::printf("%s  %s from the %s: %s\n", ClockText().c_str(),
+                        RequestKeyName(code).c_str(), KeySourceName(static_cast<int>(key.LParam)),
+                        requested ? "requested" : "no instrument has this request key");
+            std::fflush(stdout);
+        }
         return true;
     }
     return QWidget::event(event);

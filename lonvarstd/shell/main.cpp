@@ -10,9 +10,13 @@
 #include <QTimer>
 #include <cstdio>
 #include <exception>
+#include <string>
+#include <vector>
 
 #include "shell/SingleInstance.h"
 #include "shell/TavrixMain.h"
+#include "shell/keySource.h"
+#include "shell/requestCommand.h"
 #include "support/prog_paths.h"
 #include "ui/DialogCalls.h"
 #include "ui/MainBig.h"
@@ -69,14 +73,31 @@ tStatusWindowParts ProgramParts() {
     return parts;
 }
 
+// `--request <key>` runs before any window system is reached, so that it ends at once.
+int RequestCommand(const std::string& key) {
+    std::string message;
+    const tRequestExit result =
+        SendKeyRequest(tSingleInstance::SocketPathFor("LonvarStd").toStdString(), key, message);
+    if (!message.empty()) std::fprintf(stderr, "LonvarStd: %s\n", message.c_str());
+    return result;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (std::string key; IsRequestCommand(std::vector<std::string>(argv + 1, argv + argc), key)) {
+        return RequestCommand(key);
+    }
     InitProgPaths();
     // With an X server at hand (XWayland too) the windows are X11 windows, so that the
     // keyboard hook also sees the keys typed into them.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY")) {
-        qputenv("QT_QPA_PLATFORM", "xcb");
+    // Without one, on a Wayland session, they are Wayland windows.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        if (!qEnvironmentVariableIsEmpty("DISPLAY")) {
+            qputenv("QT_QPA_PLATFORM", "xcb");
+        } else if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+            qputenv("QT_QPA_PLATFORM", "wayland");
+        }
     }
     tApplication app(argc, argv);
     QApplication::setApplicationName("LonvarStd");
@@ -101,6 +122,14 @@ int main(int argc, char** argv) {
         status->show();
         status->raise();
         status->activateWindow();
+    });
+    // A key from the command line goes the way of one from the hook, once the start
+    // timer has opened the devices (before that the hook is not loaded either).
+    instance.SetRequestHandler([status](std::uint16_t code) -> QString {
+        if (!status->Started) return "it is still starting";
+        QCoreApplication::postEvent(
+            status, new tEngineEvent(tEngineEvent::KeyPressed, code, KeyFromCommandLine, 0));
+        return "ok";
     });
     CatchEndSignals();
     QSocketNotifier endSignal(signalPipe[0], QSocketNotifier::Read);

@@ -1,0 +1,190 @@
+// LonvarStd on a Wayland session: a real sway on its headless back end, the program and
+// the gauge bench as the session's clients (no X server anywhere). F2 pressed on a
+// virtual keyboard while a Wayland terminal has the focus fires the compositor's
+// binding `LonvarStd --request F2`; the gauge is asked and its value lands in the text
+// file. A burst of requests from the command line reaches the program once each.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "bench/bench_link.h"
+#include "swaySession.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr auto kWait = 30s;
+
+std::string ReadText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+int CountOf(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout = kWait) {
+    const auto deadline = Clock::now() + timeout;
+    while (!done()) {
+        if (Clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(5ms);
+    }
+    return true;
+}
+
+class WaylandProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "lonvarstd-wayland-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+        fs::copy(TAVRIX_PROGRAM_FOLDER, dir_ / "prog", fs::copy_options::recursive);
+        for (const char* left : {"DAT", "LonvarStd.INI", "LonvarStd.TMP"}) {
+            fs::remove_all(dir_ / "prog" / left);
+        }
+        fs::create_directories(dir_ / "prog" / "DAT");
+        std::ofstream(Prog("LonvarStd.INI"), std::ios::binary)
+            << "[COMPORTS]\r\nCOM2=" << (dir_ / "no-tty").string() << "\r\n";
+        std::ofstream(Prog("DAT/DEFAULT.TVC"), std::ios::binary)
+            << "[Lumo LU000001]\r\nDeviceName=Lumo F2\r\nAnforderType=1\r\n"
+               "AnforderTasteKeyb=F2\r\nMwZielAppl=2\r\n";
+        sway_ = std::make_unique<tSwaySession>(
+            dir_.string(), "bindsym F2 exec " + Prog("LonvarStd") + " --request F2 2>>" +
+                               (dir_ / "binding.txt").string());
+        ASSERT_TRUE(sway_->Running()) << sway_->Log();
+
+        const std::string socket = (dir_ / "bench.sock").string();
+        bench_ = sway_->Start({GAUGEBENCH_PROGRAM, "--empty", "--socket", socket});
+        // The socket file comes a moment before the bench listens on it.
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                link_ = tavrix::bench::BenchLink::connect(socket);
+                return link_ != nullptr;
+            },
+            10s));
+        Bench("cable lumo serial=LU000001 desc=Lumo");
+        Bench("gauge lumo answer=\"+0001.1111 mm\\r\" delay=30 vary=1");
+
+        program_ = sway_->Start({Prog("LonvarStd")}, Out(),
+                                {{"TAVRIX_BENCH", socket}, {"QT_QPA_PLATFORM", ""}});
+        ASSERT_TRUE(WaitFor([&] { return ReadText(Out()).find("ready:") != std::string::npos; }))
+            << ReadText(Out());
+        ASSERT_TRUE(WaitFor([&] { return BenchLog().find("lumo open") != std::string::npos; }));
+    }
+    void TearDown() override {
+        program_.reset();
+        link_.reset();
+        bench_.reset();
+        sway_.reset();
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+
+    std::string Prog(const std::string& name) const { return (dir_ / "prog" / name).string(); }
+    std::string Out() const { return (dir_ / "out.txt").string(); }
+    std::string Output() const { return ReadText(Out()); }
+    tavrix::bench::Reply Bench(const std::string& line) {
+        tavrix::bench::Reply reply;
+        EXPECT_TRUE(link_->call(line, reply)) << line;
+        return reply;
+    }
+    std::string BenchLog() {
+        std::string text;
+        for (const std::string& line : Bench("log").lines) text += line + "\n";
+        return text;
+    }
+    std::string Swaymsg(const std::string& type) {
+        std::string output;
+        sway_->Run({"swaymsg", "-r", "-t", type}, output);
+        return output;
+    }
+
+    fs::path dir_;
+    std::unique_ptr<tSwaySession> sway_;
+    std::unique_ptr<tSessionProcess> bench_;
+    std::unique_ptr<tavrix::bench::BenchLink> link_;
+    std::unique_ptr<tSessionProcess> program_;
+};
+
+TEST_F(WaylandProgramTest, F2PressedInAWaylandWindowFiresTheBindingAndTheValueLandsInTheFile) {
+    // A native Wayland terminal takes the focus, as the spreadsheet would (with a
+    // command of its own: the session's user has no login shell).
+    auto terminal = sway_->Start({"foot", "sleep", "300"}, (dir_ / "foot.txt").string());
+    ASSERT_TRUE(WaitFor([&] {
+        std::string focus;
+        EXPECT_TRUE(WaitFor(
+            [&] {
+                return sway_->Run({"swaymsg", "[app_id=foot con_id=__focused__] nop"}, focus) == 0;
+            },
+            5s))
+            << Swaymsg("get_tree");
+        const std::string tree = Swaymsg("get_tree");
+        return tree.find("\"app_id\": \"foot\"") != std::string::npos;
+    })) << ReadText(dir_ / "foot.txt");
+    std::string focus;
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            return sway_->Run({"swaymsg", "[app_id=foot con_id=__focused__] nop"}, focus) == 0;
+        },
+        5s))
+        << Swaymsg("get_tree");
+    const std::string tree = Swaymsg("get_tree");
+    // The program's own windows are Wayland clients too: no X server is there.
+    EXPECT_NE(tree.find("\"app_id\": \"LonvarStd\""), std::string::npos) << tree;
+    EXPECT_EQ(tree.find("\"shell\": \"xwayland\""), std::string::npos) << tree;
+    EXPECT_NE(Output().find("request keys"), std::string::npos) << Output();
+
+    const std::string file = Prog("DAT/Device1.txt");
+    for (int press = 1; press <= 3; ++press) {
+        std::string typed;
+        ASSERT_EQ(sway_->Run({"wtype", "-k", "F2"}, typed), 0) << typed;
+        ASSERT_TRUE(WaitFor([&] { return CountOf(ReadText(file), "\r\n") == press; }))
+            << "press " << press << "\n"
+            << Output() << ReadText(dir_ / "binding.txt") << BenchLog();
+        ASSERT_TRUE(WaitFor([&] { return CountOf(Output(), "-> text file") == press; }));
+    }
+    EXPECT_EQ(CountOf(Output(), "F2 from the command line: requested"), 3) << Output();
+    EXPECT_EQ(ReadText(file).substr(0, 12), "+0001.1111\r\n");
+    EXPECT_EQ(ReadText(dir_ / "binding.txt"), "") << "every request was taken";
+}
+
+TEST_F(WaylandProgramTest, ABurstOfFiftyRequestsReachesTheProgramOnceEach) {
+    std::vector<std::unique_ptr<tSessionProcess>> requests;
+    const auto started = Clock::now();
+    for (int i = 0; i < 50; ++i) {
+        requests.push_back(sway_->Start({Prog("LonvarStd"), "--request", i % 2 ? "F2" : "f2"},
+                                        (dir_ / "burst.txt").string()));
+    }
+    int taken = 0;
+    for (auto& request : requests) taken += request->WaitForExit(kWait) == 0 ? 1 : 0;
+    const double ms = std::chrono::duration<double, std::milli>(Clock::now() - started).count();
+    EXPECT_EQ(taken, 50) << ReadText(dir_ / "burst.txt");
+    ASSERT_TRUE(WaitFor([&] { return CountOf(Output(), "F2 from the command line") >= 50; }))
+        << Output();
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(CountOf(Output(), "F2 from the command line"), 50) << "none doubled";
+    EXPECT_GE(CountOf(BenchLog(), "lumo pulse dtr"), 1);
+    std::printf("[ figures ] 50 concurrent request commands ended after %.0f ms\n", ms);
+}
+
+}  // namespace
