@@ -15,7 +15,7 @@
 
 #include "shell/SingleInstance.h"
 #include "shell/TavrixMain.h"
-#include "shell/keySource.h"
+#include "shell/commandLineRequests.h"
 #include "shell/requestCommand.h"
 #include "support/prog_paths.h"
 #include "ui/DialogCalls.h"
@@ -123,14 +123,7 @@ int main(int argc, char** argv) {
         status->raise();
         status->activateWindow();
     });
-    // A key from the command line goes the way of one from the hook, once the start
-    // timer has opened the devices (before that the hook is not loaded either).
-    instance.SetRequestHandler([status](std::uint16_t code) -> QString {
-        if (!status->Started) return "it is still starting";
-        QCoreApplication::postEvent(
-            status, new tEngineEvent(tEngineEvent::KeyPressed, code, KeyFromCommandLine, 0));
-        return "ok";
-    });
+    TakeCommandLineRequests(instance, *status);
     CatchEndSignals();
     QSocketNotifier endSignal(signalPipe[0], QSocketNotifier::Read);
     QObject::connect(&endSignal, &QSocketNotifier::activated, status, [status] {

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -18,7 +19,8 @@
 #include <vector>
 
 #include "bench/bench_link.h"
-#include "swaySession.h"
+#include "child_process.h"
+#include "sway_session.h"
 
 namespace {
 
@@ -55,26 +57,33 @@ bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeou
 class WaylandProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        // The program folder is the test's; the session's home takes the outputs.
         std::string pattern = (fs::temp_directory_path() / "lonvarstd-wayland-XXXXXX").string();
         ASSERT_NE(mkdtemp(pattern.data()), nullptr);
         dir_ = pattern;
-        fs::copy(TAVRIX_PROGRAM_FOLDER, dir_ / "prog", fs::copy_options::recursive);
+        fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                  fs::perms::others_read | fs::perms::others_exec);
+        sway_ = std::make_unique<TSwaySession>(
+            std::vector<std::string>{"bindsym F2 exec " + Prog("LonvarStd") + " --request F2 2>>" +
+                                     (dir_ / "binding.txt").string()});
+        ASSERT_TRUE(sway_->Running());
+        fs::copy(TAVRIX_PROGRAM_FOLDER, dir_, fs::copy_options::recursive);
         for (const char* left : {"DAT", "LonvarStd.INI", "LonvarStd.TMP"}) {
-            fs::remove_all(dir_ / "prog" / left);
+            fs::remove_all(Prog(left));
         }
-        fs::create_directories(dir_ / "prog" / "DAT");
+        fs::create_directories(Prog("DAT"));
         std::ofstream(Prog("LonvarStd.INI"), std::ios::binary)
-            << "[COMPORTS]\r\nCOM2=" << (dir_ / "no-tty").string() << "\r\n";
+            << "[COMPORTS]\r\nCOM2=" << Home("no-tty") << "\r\n";
         std::ofstream(Prog("DAT/DEFAULT.TVC"), std::ios::binary)
             << "[Lumo LU000001]\r\nDeviceName=Lumo F2\r\nAnforderType=1\r\n"
                "AnforderTasteKeyb=F2\r\nMwZielAppl=2\r\n";
-        sway_ = std::make_unique<tSwaySession>(
-            dir_.string(), "bindsym F2 exec " + Prog("LonvarStd") + " --request F2 2>>" +
-                               (dir_ / "binding.txt").string());
-        ASSERT_TRUE(sway_->Running()) << sway_->Log();
+        for (const auto& entry : fs::recursive_directory_iterator(dir_)) {
+            ASSERT_TRUE(sway_->GiveToUser(entry.path().string()));
+        }
+        ASSERT_TRUE(sway_->GiveToUser(dir_.string()));
 
-        const std::string socket = (dir_ / "bench.sock").string();
-        bench_ = sway_->Start({GAUGEBENCH_PROGRAM, "--empty", "--socket", socket});
+        const std::string socket = Home("bench.sock");
+        bench_ = sway_->Start(GAUGEBENCH_PROGRAM, {"--empty", "--socket", socket});
         // The socket file comes a moment before the bench listens on it.
         ASSERT_TRUE(WaitFor(
             [&] {
@@ -85,10 +94,9 @@ protected:
         Bench("cable lumo serial=LU000001 desc=Lumo");
         Bench("gauge lumo answer=\"+0001.1111 mm\\r\" delay=30 vary=1");
 
-        program_ = sway_->Start({Prog("LonvarStd")}, Out(),
-                                {{"TAVRIX_BENCH", socket}, {"QT_QPA_PLATFORM", ""}});
-        ASSERT_TRUE(WaitFor([&] { return ReadText(Out()).find("ready:") != std::string::npos; }))
-            << ReadText(Out());
+        program_ = Start(Prog("LonvarStd"), {}, Home("out.txt"), {{"TAVRIX_BENCH", socket}});
+        ASSERT_TRUE(WaitFor([&] { return Output().find("ready:") != std::string::npos; }))
+            << Output();
         ASSERT_TRUE(WaitFor([&] { return BenchLog().find("lumo open") != std::string::npos; }));
     }
     void TearDown() override {
@@ -100,9 +108,17 @@ protected:
         fs::remove_all(dir_, ec);
     }
 
-    std::string Prog(const std::string& name) const { return (dir_ / "prog" / name).string(); }
-    std::string Out() const { return (dir_ / "out.txt").string(); }
-    std::string Output() const { return ReadText(Out()); }
+    // A client of the session whose output (stdout and stderr) goes to `out`.
+    std::unique_ptr<TChildProcess> Start(const std::string& program,
+                                         std::vector<std::string> arguments, const std::string& out,
+                                         const std::map<std::string, std::string>& extra = {}) {
+        arguments.insert(arguments.begin(),
+                         {"-c", "exec \"$0\" \"$@\" >>" + out + " 2>&1", program});
+        return sway_->Start("/bin/sh", arguments, extra);
+    }
+    std::string Home(const std::string& name) const { return sway_->Home() + "/" + name; }
+    std::string Prog(const std::string& name) const { return (dir_ / name).string(); }
+    std::string Output() const { return ReadText(Home("out.txt")); }
     tavrix::bench::Reply Bench(const std::string& line) {
         tavrix::bench::Reply reply;
         EXPECT_TRUE(link_->call(line, reply)) << line;
@@ -113,42 +129,28 @@ protected:
         for (const std::string& line : Bench("log").lines) text += line + "\n";
         return text;
     }
-    std::string Swaymsg(const std::string& type) {
-        std::string output;
-        sway_->Run({"swaymsg", "-r", "-t", type}, output);
-        return output;
+    std::string Tree() {
+        fs::remove(Home("tree.txt"));
+        Start("swaymsg", {"-r", "-t", "get_tree"}, Home("tree.txt"))->WaitForExit(10s);
+        return ReadText(Home("tree.txt"));
     }
 
     fs::path dir_;
-    std::unique_ptr<tSwaySession> sway_;
-    std::unique_ptr<tSessionProcess> bench_;
+    std::unique_ptr<TSwaySession> sway_;
+    std::unique_ptr<TChildProcess> bench_;
     std::unique_ptr<tavrix::bench::BenchLink> link_;
-    std::unique_ptr<tSessionProcess> program_;
+    std::unique_ptr<TChildProcess> program_;
 };
 
 TEST_F(WaylandProgramTest, F2PressedInAWaylandWindowFiresTheBindingAndTheValueLandsInTheFile) {
     // A native Wayland terminal takes the focus, as the spreadsheet would (with a
     // command of its own: the session's user has no login shell).
-    auto terminal = sway_->Start({"foot", "sleep", "300"}, (dir_ / "foot.txt").string());
+    auto terminal = Start("foot", {"sleep", "300"}, Home("foot.txt"));
     ASSERT_TRUE(WaitFor([&] {
-        std::string focus;
-        EXPECT_TRUE(WaitFor(
-            [&] {
-                return sway_->Run({"swaymsg", "[app_id=foot con_id=__focused__] nop"}, focus) == 0;
-            },
-            5s))
-            << Swaymsg("get_tree");
-        const std::string tree = Swaymsg("get_tree");
-        return tree.find("\"app_id\": \"foot\"") != std::string::npos;
-    })) << ReadText(dir_ / "foot.txt");
-    std::string focus;
-    EXPECT_TRUE(WaitFor(
-        [&] {
-            return sway_->Run({"swaymsg", "[app_id=foot con_id=__focused__] nop"}, focus) == 0;
-        },
-        5s))
-        << Swaymsg("get_tree");
-    const std::string tree = Swaymsg("get_tree");
+        return sway_->Swaymsg({"[app_id=foot con_id=__focused__] nop"}) == 0;
+    })) << ReadText(Home("foot.txt"))
+        << Tree();
+    const std::string tree = Tree();
     // The program's own windows are Wayland clients too: no X server is there.
     EXPECT_NE(tree.find("\"app_id\": \"LonvarStd\""), std::string::npos) << tree;
     EXPECT_EQ(tree.find("\"shell\": \"xwayland\""), std::string::npos) << tree;
@@ -156,8 +158,7 @@ TEST_F(WaylandProgramTest, F2PressedInAWaylandWindowFiresTheBindingAndTheValueLa
 
     const std::string file = Prog("DAT/Device1.txt");
     for (int press = 1; press <= 3; ++press) {
-        std::string typed;
-        ASSERT_EQ(sway_->Run({"wtype", "-k", "F2"}, typed), 0) << typed;
+        ASSERT_EQ(sway_->Start("wtype", {"-k", "F2"})->WaitForExit(kWait), 0);
         ASSERT_TRUE(WaitFor([&] { return CountOf(ReadText(file), "\r\n") == press; }))
             << "press " << press << "\n"
             << Output() << ReadText(dir_ / "binding.txt") << BenchLog();
@@ -169,16 +170,16 @@ TEST_F(WaylandProgramTest, F2PressedInAWaylandWindowFiresTheBindingAndTheValueLa
 }
 
 TEST_F(WaylandProgramTest, ABurstOfFiftyRequestsReachesTheProgramOnceEach) {
-    std::vector<std::unique_ptr<tSessionProcess>> requests;
+    std::vector<std::unique_ptr<TChildProcess>> requests;
     const auto started = Clock::now();
     for (int i = 0; i < 50; ++i) {
-        requests.push_back(sway_->Start({Prog("LonvarStd"), "--request", i % 2 ? "F2" : "f2"},
-                                        (dir_ / "burst.txt").string()));
+        requests.push_back(
+            Start(Prog("LonvarStd"), {"--request", i % 2 ? "F2" : "f2"}, Home("burst.txt")));
     }
     int taken = 0;
     for (auto& request : requests) taken += request->WaitForExit(kWait) == 0 ? 1 : 0;
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - started).count();
-    EXPECT_EQ(taken, 50) << ReadText(dir_ / "burst.txt");
+    EXPECT_EQ(taken, 50) << ReadText(Home("burst.txt"));
     ASSERT_TRUE(WaitFor([&] { return CountOf(Output(), "F2 from the command line") >= 50; }))
         << Output();
     std::this_thread::sleep_for(300ms);

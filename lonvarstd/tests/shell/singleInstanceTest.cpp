@@ -1,5 +1,6 @@
 // One instance per user: a second start is refused and raises the first; a lock and a
-// socket left by an instance killed outright do not block the next start.
+// socket left by an instance killed outright do not block the next start. A request from
+// the command line with no instance or a wrong key is refused and says why.
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -17,6 +18,7 @@
 
 #include "engineTestSupport.h"
 #include "shell/SingleInstance.h"
+#include "shell/requestCommand.h"
 
 namespace {
 
@@ -89,6 +91,41 @@ TEST(SingleInstanceTest, ALockAndSocketLeftByAKilledInstanceDoNotBlockTheNextSta
     }
     EXPECT_TRUE(QTest::qWaitFor([&] { return raised == 1; }, 10000))
         << "the stale socket was replaced";
+}
+
+TEST(SingleInstanceTest, ARequestWithNoInstanceOrAWrongKeyIsRefusedAndSaysWhy) {
+    TempProgDir folder;
+    const std::string socket = folder.dir() + "/LonvarStd";
+    // A socket file left by an instance killed outright: nobody listens on it.
+    const std::string stale = folder.dir() + "/Stale";
+    const int leftOver = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, stale.c_str(), sizeof address.sun_path - 1);
+    ASSERT_EQ(bind(leftOver, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    close(leftOver);
+
+    const std::string valid = "valid keys: F1, F2, F3, F4, F5, F6, F7, F8, F9, F10, F11, F12";
+    struct tCase {
+        std::string socket;
+        std::string key;
+        tRequestExit exit;
+        std::string told;
+    };
+    const std::vector<tCase> cases = {
+        {socket, "F2", RequestNoInstance, "not running"},
+        {stale, "f12", RequestNoInstance, "not running"},
+        {socket, "F13", RequestBadKey, valid},
+        {socket, "F0", RequestBadKey, valid},
+        {socket, "Enter", RequestBadKey, valid},
+        {socket, "", RequestBadKey, valid},
+        {socket, "F2 ", RequestBadKey, valid},
+    };
+    for (const tCase& c : cases) {
+        std::string message;
+        EXPECT_EQ(SendKeyRequest(c.socket, c.key, message), c.exit) << c.key;
+        EXPECT_NE(message.find(c.told), std::string::npos) << c.key << ": " << message;
+    }
 }
 
 }  // namespace

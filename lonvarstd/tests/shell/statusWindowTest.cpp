@@ -7,10 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,7 +22,10 @@
 #include "engine/dataModule.h"
 #include "engineTestSupport.h"
 #include "gauge_bench.h"
+#include "shell/SingleInstance.h"
 #include "shell/TavrixMain.h"
+#include "shell/commandLineRequests.h"
+#include "shell/requestCommand.h"
 #include "support/multi_lang.h"
 #include "support/new_ini_file.h"
 #include "support/prog_paths.h"
@@ -36,6 +42,8 @@ using tavrix::gaugebench::GaugeBench;
 using tavrix::test::ReadFile;
 using tavrix::test::TempProgDir;
 using tavrix::test::WriteFile;
+
+using namespace std::chrono_literals;
 
 constexpr int kWaitMs = 15000;
 
@@ -335,6 +343,48 @@ TEST_F(StatusWindowTest, AKeyFromTheHookRequestsTheGaugeAndItsValueReachesTheFil
     ASSERT_TRUE(hook.Press(114)) << "F3 requests nothing";
     QTest::qWait(300);
     EXPECT_EQ(form->ValuesHandled(), 1);
+}
+
+// `LonvarStd --request <key>` as a user's desktop shortcut runs it: the client waits for
+// the answer on a thread of its own while this thread runs the program's event loop.
+std::future<tRequestExit> RequestFromCommandLine(const std::string& socket, const std::string& key,
+                                                 std::string& message) {
+    return std::async(std::launch::async,
+                      [socket, key, &message] { return SendKeyRequest(socket, key, message); });
+}
+
+TEST_F(StatusWindowTest, AKeyFromTheCommandLineIsTakenOnceStartedAlsoWhileAModalDialogIsOpen) {
+    tSingleInstance instance("LonvarStd", QString::fromStdString(prog.dir()));
+    ASSERT_TRUE(instance.Acquire());
+    Start();
+    TakeCommandLineRequests(instance, *form);
+    const std::string socket = instance.SocketPath().toStdString();
+    std::string message;
+    auto early = RequestFromCommandLine(socket, "F2", message);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return early.wait_for(0s) == std::future_status::ready; }, kWaitMs));
+    EXPECT_EQ(early.get(), RequestNotTaken) << "before the devices are open";
+    EXPECT_NE(message.find("still starting"), std::string::npos) << message;
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form->TimerStart.isActive(); }, kWaitMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !D->Devices[0]->Starting; }, kWaitMs));
+    // The device settings dialog, say: the request comes in while it runs its own loop.
+    QDialog dialog(form.get());
+    dialog.setModal(true);
+    std::future<tRequestExit> taken;
+    QTimer::singleShot(0, &dialog, [&] { taken = RequestFromCommandLine(socket, "f2", message); });
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &dialog, [&] {
+        if (taken.valid() && taken.wait_for(0s) == std::future_status::ready &&
+            form->ValuesHandled() == 1) {
+            dialog.accept();
+        }
+    });
+    poll.start(5);
+    QTimer::singleShot(kWaitMs, &dialog, &QDialog::reject);
+    EXPECT_EQ(dialog.exec(), QDialog::Accepted) << "the value came while the dialog was open";
+    EXPECT_EQ(taken.get(), RequestTaken) << message;
+    EXPECT_EQ(TextFile(), "+0001.1111\r\n");
 }
 
 TEST_F(StatusWindowTest, HookMissingWithoutEntryPointsOrUnderSwitchDLeavesHookActiveFalse) {
