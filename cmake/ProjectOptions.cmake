@@ -5,6 +5,8 @@ option(TAVRIX_WERROR "Treat compiler warnings as errors" OFF)
 set(TAVRIX_SANITIZE "" CACHE STRING "Sanitizers to build with: '', 'address,undefined' or 'thread'")
 option(TAVRIX_FUZZ "Build the libFuzzer targets (needs clang)" OFF)
 option(TAVRIX_BENCHMARKS "Build the benchmark programs" ON)
+# A package build makes the programs only; the project's tests run from its own test command.
+option(TAVRIX_TESTS "Build the tests, the gauge bench and the test helpers" ON)
 
 add_compile_options(-Wall -Wextra -Wpedantic)
 # At -O3 (Release) GCC 12 takes plain std::string assignments for overlapping copies (its
@@ -76,6 +78,9 @@ endif()
 # tavrix_add_subdirectories(a b c): adds each folder that has a CMakeLists.txt.
 macro(tavrix_add_subdirectories)
     foreach(_sub ${ARGN})
+        if(_sub STREQUAL "tests" AND NOT TAVRIX_TESTS)
+            continue()
+        endif()
         if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${_sub}/CMakeLists.txt)
             add_subdirectory(${_sub})
         endif()

@@ -18,6 +18,9 @@ PACKAGES=(
   libreoffice-dev libreoffice-calc-nogui libreoffice-script-provider-python
   # driving the gauge bench from a shell
   socat
+  # the Debian packages: building, checking, icons; the install test runs as a new user
+  build-essential debhelper dpkg-dev fakeroot lintian desktop-file-utils appstream qt6-svg-dev
+  ccache passwd util-linux procps
 )
 
 missing=()

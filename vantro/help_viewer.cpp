@@ -10,7 +10,10 @@
 std::string FindHelpFile(const std::string& helpFile) {
     const QString base = QFileInfo(QString::fromStdString(helpFile)).completeBaseName();
     if (base.isEmpty()) return {};
-    QStringList folders{QCoreApplication::applicationDirPath() + QStringLiteral("/help")};
+    // Beside the program in the build tree, in share/vantro/ when installed.
+    const QString programDir = QCoreApplication::applicationDirPath();
+    QStringList folders{programDir + QStringLiteral("/help"),
+                        programDir + QStringLiteral("/../share/vantro/help")};
     const QString extra = qEnvironmentVariable("VANTRO_HELP_DIR");
     if (!extra.isEmpty()) folders << extra;
     for (const QString& folder : folders) {

@@ -32,7 +32,7 @@ TCaptions English() {
         {"CommaSeperator", "Use Comma As Decimal Separator"},
         {"BeepOnInput", "Beep Speaker On Input From Gage"},
         {"NumFilter", "Filter Out Non Numeric Characters"},
-        {"LoadWithWindows", "Load With Windows At Startup"},
+        {"LoadWithWindows", "Start Vantro When I Log In"},
     };
 }
 
@@ -64,7 +64,7 @@ TCaptions German() {
         {"CommaSeperator", "Komma als Dezimaltrennzeichen"},
         {"BeepOnInput", "Signalgeber auf dateneingabe"},
         {"NumFilter", "Filtern Sie nicht numerische Zeichen heraus"},
-        {"LoadWithWindows", "Beim Aufstarten zusammen mit Windows laden"},
+        {"LoadWithWindows", "Beim Anmelden automatisch starten"},
     };
 }
 
@@ -98,7 +98,7 @@ TCaptions French() {
         {"CommaSeperator", "Sélection de la virgule comme séparateur décimal"},
         {"BeepOnInput", "Signal sonore lors d'une transmission de l'instrument"},
         {"NumFilter", "Filtrage des caractères non numériques"},
-        {"LoadWithWindows", "Lancer Vantro au démarrage de Windows"},
+        {"LoadWithWindows", "Lancer Vantro à l’ouverture de session"},
     };
 }
 
@@ -131,7 +131,7 @@ TCaptions Italian() {
         {"CommaSeperator", "Uso della virgola come separatore decimale"},
         {"BeepOnInput", "Segnali sonoro al momento della trasmissione del dato"},
         {"NumFilter", "Filtro numerico"},
-        {"LoadWithWindows", "Carica Vantro all’avvio di Windows"},
+        {"LoadWithWindows", "Avvia Vantro all’accesso"},
     };
 }
 
