@@ -21,6 +21,8 @@ PACKAGES=(
   # the Debian packages: building, checking, icons; the install test runs as a new user
   build-essential debhelper dpkg-dev fakeroot lintian desktop-file-utils appstream qt6-svg-dev
   ccache passwd util-linux procps
+  # Wayland end-to-end tests: a headless compositor, a key presser, a native client
+  sway wtype foot qt6-wayland
 )
 
 missing=()
