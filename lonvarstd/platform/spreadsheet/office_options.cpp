@@ -46,12 +46,40 @@ std::string DefaultPipeName() {
     return "tavrix_office" + std::to_string(getuid());
 }
 
-bool OfficeCanShowWindows(const std::string& programDir) {
+std::vector<std::string> OfficeWindowPlugins(const std::string& programDir) {
+    static const std::string kPrefix = "libvclplug_";
+    static const std::string kSuffix = "lo.so";
+    std::vector<std::string> plugins;
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(programDir, ec)) {
         const std::string name = entry.path().filename().string();
-        // The headless plug-in is built into the office; any plug-in library is a window system.
-        if (name.rfind("libvclplug_", 0) == 0 && name.find("svp") == std::string::npos) return true;
+        if (name.size() <= kPrefix.size() + kSuffix.size() || name.rfind(kPrefix, 0) != 0 ||
+            name.compare(name.size() - kSuffix.size(), kSuffix.size(), kSuffix) != 0) {
+            continue;
+        }
+        std::string plugin =
+            name.substr(kPrefix.size(), name.size() - kPrefix.size() - kSuffix.size());
+        // The headless plug-in is built into the office and shows nothing.
+        if (plugin != "svp") plugins.push_back(std::move(plugin));
+    }
+    return plugins;
+}
+
+SessionDisplays SessionDisplays::FromEnvironment() {
+    SessionDisplays session;
+    session.x11 = !EnvOr("DISPLAY", "").empty();
+    session.wayland = !EnvOr("WAYLAND_DISPLAY", "").empty();
+    return session;
+}
+
+bool OfficeCanShowWindows(const std::vector<std::string>& plugins, SessionDisplays session) {
+    if (session.x11) return !plugins.empty();
+    if (!session.wayland) return false;
+    for (const std::string& plugin : plugins) {
+        if (plugin == "gtk3" || plugin == "gtk4" || plugin == "qt5" || plugin == "qt6" ||
+            plugin == "kf5" || plugin == "kf6") {
+            return true;
+        }
     }
     return false;
 }
@@ -63,8 +91,9 @@ OfficeOptions OfficeOptions::FromEnvironment() {
     o.sofficePath = EnvOr("TAVRIX_SOFFICE", o.programDir + "/soffice");
     o.profileDir = EnvOr("TAVRIX_OFFICE_PROFILE", "");
     o.locale = EnvOr("TAVRIX_OFFICE_LOCALE", "");
-    o.headless = EnvOr("DISPLAY", "").empty() || EnvOr("TAVRIX_OFFICE_HEADLESS", "0") == "1" ||
-                 !OfficeCanShowWindows(o.programDir);
+    o.headless = EnvOr("TAVRIX_OFFICE_HEADLESS", "0") == "1" ||
+                 !OfficeCanShowWindows(OfficeWindowPlugins(o.programDir),
+                                       SessionDisplays::FromEnvironment());
     return o;
 }
 

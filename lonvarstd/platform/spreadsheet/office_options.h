@@ -11,6 +11,7 @@
 //   TAVRIX_OFFICE_LOG          file that receives a started office's own output
 
 #include <string>
+#include <vector>
 
 namespace tavrix::spreadsheet {
 
@@ -20,7 +21,7 @@ struct OfficeOptions {
     std::string sofficePath;
     std::string profileDir;  // empty: the user's own profile
     std::string locale;      // BCP 47 tag; only applied to a profile of our own
-    // No window: when there is no display, or the office has no window system to show one.
+    // No window: when the office has no plug-in that can show one on this session's displays.
     bool headless = false;
     int startTimeoutMs = 120000;
 
@@ -29,9 +30,21 @@ struct OfficeOptions {
 
 std::string DefaultPipeName();
 
-// Whether the office in programDir brings a window system plug-in. One without can still run,
-// but only headless: asked to show a window it fails.
-bool OfficeCanShowWindows(const std::string& programDir);
+// The window system plug-ins the office in programDir brings ("gtk3", "qt6", "gen", ...). One
+// without any can still run, but only headless: asked to show a window it fails.
+std::vector<std::string> OfficeWindowPlugins(const std::string& programDir);
+
+// The displays of the session the office would show its windows on.
+struct SessionDisplays {
+    bool x11 = false;      // DISPLAY: an X server, or XWayland on a Wayland desktop
+    bool wayland = false;  // WAYLAND_DISPLAY
+    static SessionDisplays FromEnvironment();
+};
+
+// Whether an office with these plug-ins can show its windows on the session: on X any plug-in
+// does; on a Wayland session without X only those that speak Wayland (the X-only "gen" and
+// "gtk3_kde5" would fail to start there).
+bool OfficeCanShowWindows(const std::vector<std::string>& plugins, SessionDisplays session);
 
 // Gives a new profile folder the settings a program-driven office needs: the chosen locale
 // (which decides how typed numbers are read) and no first-start dialogs. A profile that already

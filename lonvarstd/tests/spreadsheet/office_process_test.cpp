@@ -6,7 +6,10 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string>
+#include <vector>
 
+#include "platform/spreadsheet/office_options.h"
 #include "platform/spreadsheet/office_process.h"
 
 namespace tavrix::spreadsheet {
@@ -34,6 +37,36 @@ protected:
 TEST(OfficeOptions, FileUrlsEscapeWhatAUrlCannotCarry) {
     EXPECT_EQ(FileUrlOf("/tmp/plain-dir_1.x/~p"), "file:///tmp/plain-dir_1.x/~p");
     EXPECT_EQ(FileUrlOf("/home/a b/Prüfung#1%"), "file:///home/a%20b/Pr%C3%BCfung%231%25");
+}
+
+// A Wayland desktop without X must still get the office's windows, from a plug-in that can
+// show them there; an X-only plug-in there, or no display at all, means headless.
+TEST(OfficeOptions, WindowsOnlyWhereAPlugInCanShowThem) {
+    struct Case {
+        std::vector<std::string> plugins;
+        bool x11, wayland, windows;
+    } cases[] = {
+        {{"gen"}, true, false, true},        {{"gtk3"}, false, true, true},
+        {{"qt6", "gen"}, false, true, true}, {{"kf5"}, true, true, true},
+        {{"gen"}, false, true, false},       {{"gtk3_kde5"}, false, true, false},
+        {{"gtk3"}, false, false, false},     {{}, true, true, false},
+    };
+    for (const Case& c : cases) {
+        SessionDisplays session;
+        session.x11 = c.x11;
+        session.wayland = c.wayland;
+        EXPECT_EQ(OfficeCanShowWindows(c.plugins, session), c.windows)
+            << ::testing::PrintToString(c.plugins) << " x11=" << c.x11 << " wayland=" << c.wayland;
+    }
+}
+
+TEST_F(ScratchDir, PlugInsAreReadFromTheProgramFolderWithoutTheHeadlessOne) {
+    for (const char* name : {"libvclplug_gtk3lo.so", "libvclplug_svplo.so", "libvcllo.so",
+                             "libvclplug_lo.so", "libvclplug_genlo.so.bak"}) {
+        std::ofstream(dir / name) << "";
+    }
+    EXPECT_EQ(OfficeWindowPlugins(dir.string()), std::vector<std::string>{"gtk3"});
+    EXPECT_TRUE(OfficeWindowPlugins((dir / "missing").string()).empty());
 }
 
 TEST_F(ScratchDir, ProfileGetsItsLocaleOnceAndKeepsLaterSettings) {
