@@ -132,6 +132,8 @@ public:
     void FailRequestsWhileClosed();
     void SendRequest();
     void SendRequest2();
+    // Drops what was received before a request goes out.
+    void DropWaitingInput();
     // Reads what arrived; false when the port or cable failed.
     bool ReadInput(std::string& text);
     bool ReadSwitch(std::uint8_t& pins);

@@ -173,6 +173,7 @@ void tDevice::SendRequest() {
     owner_.PostMsg(MsgDeviceState, 0, DevIdx);
     const bool usb = Connection == ConnectionUsb && Ft != nullptr;
     const bool rs232 = Connection == ConnectionRs232 && Rs232 != nullptr;
+    DropWaitingInput();
 
     if (descr.ReqKind == ReqKindText) {
         if (usb) Ft->WriteText(descr.ReqText);
@@ -206,8 +207,18 @@ void tDevice::SendRequest2() {
     const std::string& text = Descr->ReqText2;
     if (text.empty()) return;
     owner_.PostMsg(MsgDeviceState, 4, DevIdx);
+    DropWaitingInput();
     if (Connection == ConnectionUsb && Ft != nullptr) Ft->WriteText(text);
     if (Connection == ConnectionRs232 && Rs232 != nullptr) Rs232->Comm->WriteText(text);
+}
+
+void tDevice::DropWaitingInput() {
+    // Whatever came before the request (the rest of a flood, a line cut short)
+    // cannot be part of its answer and would be glued to its front.
+    RxBuf.clear();
+    if (Descr->RxMode != RxModeChars) return;
+    if (Connection == ConnectionUsb && Ft != nullptr) Ft->DiscardInput();
+    if (Connection == ConnectionRs232 && Rs232 != nullptr) Rs232->Comm->DiscardInput();
 }
 
 bool tDevice::ReadInput(std::string& text) {

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "engineTestSupport.h"
 #include "gauge_bench.h"
 #include "platform/spreadsheet/fake_office.h"
+#include "pty_pair.h"
 #include "support/new_ini_file.h"
 #include "support/tick_count.h"
 
@@ -592,6 +594,67 @@ TEST_F(ReceptionTest, ATimerPeriodOfZeroIsTreatedAsTheSaneMinimum) {
     ExpectNoRequestFor(300ms, 0, 2);
     d.TimerButtonUp(0);
     d.StopThreads();  // before the test clock goes
+}
+
+// The rest of a flood or a line cut short, still waiting when a request goes out,
+// is not glued to the front of that request's answer.
+TEST_F(ReceptionTest, TextWaitingWhenARequestGoesOutIsNotPartOfTheAnswer) {
+    tavrix::testing::PtyPair pty;
+    struct Line {
+        const char* name;
+        std::function<tDevice&()> make;
+        std::function<void(const std::string&)> arrive;
+        std::function<void()> answerRequest;
+    };
+    const std::string answer = "+0009.8769 mm\r";
+    const Line lines[] = {
+        {"gauge cable",
+         [&]() -> tDevice& {
+             return UsbGauge("request=\"?\\r\" delay=0 answer=\"+0009.8769 mm\\r\"");
+         },
+         [&](const std::string& text) { Bench("inject lumo \"" + text + "\""); }, [] {}},
+        {"COM port",
+         [&]() -> tDevice& {
+             tPgIniFile(ProgIniFile).WriteString("COMPORTS", "COM3", pty.slavePath());
+             d.Rs232Devices.push_back(std::make_unique<tRS232_Device>(0, 3));
+             d.Devices.push_back(
+                 std::make_unique<tDevice>(d, ConnectionRs232, d.Rs232Devices.back().get(), 0, 0));
+             tDevice& dev = *d.Devices.back();
+             dev.DescrIdx = 1;
+             dev.Descr = d.Rs232Descrs[1].get();
+             dev.CreatedTick -= 3000;
+             dev.MwZielAppl = MwZielNone;
+             return dev;
+         },
+         [&](const std::string& text) { pty.send(text); },
+         [&] {
+             EXPECT_EQ(pty.receive(2, 10000), "?\r");
+             pty.send(answer);
+         }},
+    };
+    for (const Line& line : lines) {
+        SCOPED_TRACE(line.name);
+        d.ResetDevices();
+        sink.clear();
+        tDevice& dev = line.make();
+        custom = *dev.Descr;
+        custom.ReqKind = ReqKindText;
+        custom.ReqText = "?\r";
+        custom.RxMode = RxModeChars;
+        custom.Eot = {"\r", "", ""};
+        custom.IdPos = 0;
+        dev.Descr = &custom;
+        Start();
+        line.arrive("+0002.2222");
+        // Long enough for the worker to have taken it in, or not: both must hold.
+        std::this_thread::sleep_for(200ms);
+        d.RequestOne(0);
+        line.answerRequest();
+        ASSERT_TRUE(WaitCount(MsgValueQueued, 0, 0, 1));
+        d.StopThreads();
+        ASSERT_EQ(dev.ValueCount(), 1u);
+        EXPECT_EQ(dev.GetFirstValue(), "+0009.8769 mm");
+    }
 }
 
 }  // namespace

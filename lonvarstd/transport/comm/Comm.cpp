@@ -143,6 +143,16 @@ bool TComm::ReadChar(char& Ch) {
     return false;
 }
 
+std::size_t TComm::DiscardInput() {
+    if (!isOpen_) return 0;
+    const std::size_t waiting = device_->pendingBytes();
+    std::size_t dropped = 0;
+    std::uint8_t byte = 0;
+    while (dropped < waiting && device_->readByte(byte, 1) == tavrix::serial::ReadResult::Byte)
+        ++dropped;
+    return dropped;
+}
+
 bool TComm::WaitForInput(int WakeFd, std::int32_t TimeoutMs) {
     using tavrix::serial::WaitResult;
     if (!isOpen_) {

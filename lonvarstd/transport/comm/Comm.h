@@ -43,6 +43,9 @@ public:
     // Reads one character within EnterTimeout (0: until one comes). False on
     // time-out, on a closed port, and on a failed read (which raises OnTimeout).
     bool ReadChar(char& Ch);
+    // Drops the characters received and not yet read (not those arriving meanwhile);
+    // the count dropped.
+    std::size_t DiscardInput();
     // Rests until a character can be read, WakeFd (-1: none) turns readable, or
     // TimeoutMs passed; true when characters (or the failure of a line that went
     // away) wait for ReadChar. A closed or vanished port only rests, so its reader

@@ -187,6 +187,20 @@ std::int32_t tFT_Device::Read(std::int32_t count, std::string& text) {
     return static_cast<std::int32_t>(got);
 }
 
+std::int32_t tFT_Device::DiscardInput() {
+    if (GetQueueStatus() != FT_OK) return 0;
+    std::int32_t left = static_cast<std::int32_t>(RxBytes);
+    std::int32_t dropped = 0;
+    std::string ignored;
+    while (left > 0) {
+        const std::int32_t got = Read(std::min(left, InBufSize - 1), ignored);
+        if (got <= 0) break;
+        left -= got;
+        dropped += got;
+    }
+    return dropped;
+}
+
 FT_STATUS tFT_Device::GetBitMode(std::uint8_t& mode) {
     UCHAR pins = 0;
     FT_STATUS st = FT_GetBitMode(Handle, &pins);

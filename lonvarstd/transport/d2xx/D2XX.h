@@ -52,6 +52,8 @@ public:
     // Reads up to `count` (at most kBufSize - 1) bytes. `text` ends at the first
     // zero byte; the result counts every byte received, 0 on failure.
     std::int32_t Read(std::int32_t count, std::string& text);
+    // Reads and drops what waits in the receive queue when called; the bytes dropped.
+    std::int32_t DiscardInput();
     FT_STATUS GetBitMode(std::uint8_t& mode);
     // Waits up to `timeoutMs` for received bytes, then sets RxBytes like GetQueueStatus.
     FT_STATUS WaitForData(std::uint32_t timeoutMs);
