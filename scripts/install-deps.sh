@@ -12,6 +12,8 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
   # USB gauge cables
   libftdi1-dev libusb-1.0-0-dev
+  # emulated USB cables and serial ports under the real libusb, libftdi1 and termios code
+  umockdev libumockdev-dev
   # X11: keyboard hook, hot keys, keystroke synthesis, end-to-end tests
   libx11-dev libxi-dev libxtst-dev x11-utils x11-xkb-utils xvfb xauth xdotool
   # spreadsheet target through UNO

@@ -1,4 +1,5 @@
 #include "bench_server.h"
+#include "gauge_reply.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -76,19 +77,6 @@ bool numberOption(const std::vector<Word>& w, const std::string& key, int& out, 
     if (!n || *n < lo || *n > hi) return false;
     out = static_cast<int>(*n);
     return true;
-}
-
-std::string varied(const std::string& answer, unsigned step) {
-    std::string out = answer;
-    std::size_t end = out.find_first_of(" \r");
-    if (end == std::string::npos) end = out.size();
-    for (std::size_t i = end; i-- > 0;) {
-        if (out[i] >= '0' && out[i] <= '9') {
-            out[i] = static_cast<char>('0' + (out[i] - '0' + step) % 10);
-            break;
-        }
-    }
-    return out;
 }
 
 }  // namespace
@@ -406,39 +394,11 @@ void BenchServer::runDueDeliveries() {
 
 void BenchServer::requestReading(SimulatedLine& line) {
     if (!line.gauge) return;
-    SimulatedGauge& g = *line.gauge;
-    ++g.readings;
-    std::string bytes;
-    switch (g.mode) {
-        case SimulatedGauge::Mode::Never:
-            log(line.name, "silent");
-            return;
-        case SimulatedGauge::Mode::Answer:
-            bytes = g.vary ? varied(g.answer, g.readings - 1) : g.answer;
-            break;
-        case SimulatedGauge::Mode::Garbage:
-            for (int i = 0; i < 24; ++i) {
-                noise_ = noise_ * 1103515245u + 12345u;
-                bytes += static_cast<char>((noise_ >> 16) & 0xff);
-            }
-            bytes += '\r';
-            break;
-        case SimulatedGauge::Mode::Flood:
-            while (bytes.size() < static_cast<std::size_t>(g.floodBytes)) bytes += g.answer;
-            bytes.resize(static_cast<std::size_t>(g.floodBytes));
-            break;
-    }
-    const std::int64_t start = now() + g.delayMs;
-    if (g.chunk <= 0) {
-        deliveries_.emplace(start, Delivery{line.name, line.generation, bytes});
-        return;
-    }
-    std::int64_t at = start;
-    for (std::size_t i = 0; i < bytes.size(); i += static_cast<std::size_t>(g.chunk)) {
-        deliveries_.emplace(at, Delivery{line.name, line.generation,
-                                         bytes.substr(i, static_cast<std::size_t>(g.chunk))});
-        at += g.gapMs;
-    }
+    const std::vector<ReplyPart> parts = gaugeReply(*line.gauge, noise_);
+    if (parts.empty()) log(line.name, "silent");
+    const std::int64_t t = now();
+    for (const ReplyPart& p : parts)
+        deliveries_.emplace(t + p.atMs, Delivery{line.name, line.generation, p.bytes});
 }
 
 void BenchServer::modemChange(SimulatedLine& line, bool rtsLine, bool on) {
