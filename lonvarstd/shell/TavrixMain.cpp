@@ -11,6 +11,7 @@
 #include "shell/d2xxMessageBox.h"
 #include "shell/engineEventSink.h"
 #include "shell/keySource.h"
+#include "shell/keyWatch.h"
 #include "shell/requestCommand.h"
 #include "shell/valueReport.h"
 #include "support/multi_lang.h"
@@ -250,7 +251,11 @@ void TFrmTavrixMain::TimerStartTimer() {
     }
     TimerStart.stop();
     PnlMw->SetCaption("--.--");
-    PrintReadyLine(D->Devices.size(), HookActive);
+    PrintReadyLine(D->Devices.size());
+    if (!SwitchD) {
+        keyWatch_ = std::make_unique<tKeyWatch>(*D, this, HookActive);
+        keyWatch_->CheckKeys();
+    }
 }
 
 void TFrmTavrixMain::TimerLedTimer() {
@@ -426,6 +431,7 @@ void TFrmTavrixMain::FormClose() {
     closed_ = true;
     TimerStart.stop();
     // The hook goes first, while the window it posts to and D are still there.
+    keyWatch_.reset();
     RemoveHook();
     try {
         if (!SwitchI && D != nullptr) {
@@ -448,6 +454,7 @@ void TFrmTavrixMain::FormClose() {
 // translator; engine events still queued are dropped.
 void TFrmTavrixMain::FreeEngine() {
     closed_ = true;
+    keyWatch_.reset();
     if (HookActive || Hook.HookLib != nullptr) RemoveHook();
     if (D != nullptr) {
         try {

@@ -75,6 +75,10 @@ public:
     tHookLibrary Hook;
 
     tMainWindowLink* MainWindow() const { return mainWindow_.get(); }
+    // The ways request keys come in, from the end of the start-up on (none in test mode).
+    class tKeyWatch* KeyWatch() const {
+        return keyWatch_.get();
+    }
     // The object the engine's events are posted to; ProcessPendingMessages delivers
     // only what waits for it.
     QObject* EngineEvents() const { return engineEvents_; }
@@ -119,6 +123,7 @@ private:
     std::unique_ptr<tMainWindowLink> mainWindow_;
     std::unique_ptr<class tEngineEventSink> sink_;
     std::unique_ptr<class tD2xxMessageBox> d2xxBox_;
+    std::unique_ptr<class tKeyWatch> keyWatch_;
     QObject* engineEvents_ = nullptr;
     std::deque<std::pair<int, std::uint32_t>> pendingValues_;
     bool closed_ = false;

@@ -56,8 +56,7 @@ void PrintDeviceLine(const tDevice& dev, const std::string& text) {
     std::fflush(stdout);
 }
 
-void PrintReadyLine(std::size_t devices, bool hookActive) {
-    std::printf("%s  ready: %zu device(s), request keys %s\n", ClockText().c_str(), devices,
-                hookActive ? "through the keyboard hook" : "unavailable (no hook)");
+void PrintReadyLine(std::size_t devices) {
+    std::printf("%s  ready: %zu device(s)\n", ClockText().c_str(), devices);
     std::fflush(stdout);
 }

@@ -25,5 +25,5 @@ std::string ValueLineText(const tDevice& dev);
 
 // Prints "14:03:07  USB1 Lumo: <text>" on standard output at once; nothing for "".
 void PrintDeviceLine(const tDevice& dev, const std::string& text);
-// Prints the end of the start-up: how many devices, whether request keys work.
-void PrintReadyLine(std::size_t devices, bool hookActive);
+// Prints the end of the start-up: how many devices.
+void PrintReadyLine(std::size_t devices);

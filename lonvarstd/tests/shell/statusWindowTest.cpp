@@ -25,6 +25,7 @@
 #include "shell/SingleInstance.h"
 #include "shell/TavrixMain.h"
 #include "shell/commandLineRequests.h"
+#include "shell/keyWatch.h"
 #include "shell/requestCommand.h"
 #include "support/multi_lang.h"
 #include "support/new_ini_file.h"
@@ -477,6 +478,28 @@ TEST_F(StatusWindowTest, InitRunOpensAndClosesEveryDeviceOnceAndEndsWithoutAskin
     EXPECT_NE(log.find("lumo close"), std::string::npos) << log;
     EXPECT_EQ(ReadFile(ProgIniFile).find("[FrmTavrixMain_"), std::string::npos)
         << "the init run stores no placement";
+}
+
+// On Wayland the hook (through XWayland) misses the keys of Wayland programs: the user is
+// told once, with the command for each key in use; on X nothing is told.
+TEST_F(StatusWindowTest, UnwatchedRequestKeysAreToldOnceWithTheCommandToBind) {
+    setenv("WAYLAND_DISPLAY", "wayland-test", 1);
+    StartAndWaitReady();
+    ASSERT_NE(form->KeyWatch(), nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialogs.Messages.empty(); }, kWaitMs));
+    EXPECT_NE(dialogs.Messages[0].find(" --request F2"), std::string::npos) << dialogs.Messages[0];
+    EXPECT_NE(form->toolTip().indexOf("X"), -1) << form->toolTip().toStdString();
+    form->KeyWatch()->SetPortalState(tPortalState::Refused);
+    form->KeyWatch()->CheckKeys();
+    QTest::qWait(50);
+    EXPECT_EQ(dialogs.Messages.size(), 1u);
+    form.reset();
+    unsetenv("WAYLAND_DISPLAY");
+
+    dialogs.Messages.clear();
+    StartAndWaitReady();
+    QTest::qWait(50);
+    EXPECT_TRUE(dialogs.Messages.empty()) << dialogs.Messages[0];
 }
 
 TEST_F(StatusWindowTest, LanguageIniSetsTheLanguageOnceAndUnreadableSettingsAreShown) {
