@@ -16,6 +16,7 @@
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QStatusBar>
 #include <chrono>
 #include <thread>
 
@@ -173,6 +174,16 @@ void TMainForm::BuildControls() {
     Label6->setGeometry(16, 310, 505, 46);
     Label3 = label("Label3", caption("Label3").c_str(), false);
     Label3->setGeometry(16, 356, 505, 18);
+
+    KeyRouteLabel = new QLabel(this);
+    KeyRouteLabel->setObjectName(QStringLiteral("KeyRouteLabel"));
+    statusBar()->addWidget(KeyRouteLabel, 1);
+    statusBar()->setSizeGripEnabled(false);
+}
+
+void TMainForm::ShowKeyRoute(const std::string& text) {
+    KeyRouteLabel->setText(QString::fromStdString(text));
+    KeyRouteLabel->setToolTip(KeyRouteLabel->text());
 }
 
 void TMainForm::BuildMenus() {
@@ -235,7 +246,9 @@ void TMainForm::ApplyShownLayout() {
     Display->setFont(font);
     Display->setStyleSheet(QString());
     Central_->setFixedSize(kShownClientWidth, kShownClientHeight);
-    setFixedSize(kShownClientWidth, kShownClientHeight + menuBar()->sizeHint().height());
+    statusBar()->setVisible(true);
+    setFixedSize(kShownClientWidth, kShownClientHeight + menuBar()->sizeHint().height() +
+                                        statusBar()->sizeHint().height());
 }
 
 void TMainForm::ApplyHiddenLayout() {
@@ -254,6 +267,7 @@ void TMainForm::ApplyHiddenLayout() {
     Display->setFont(font);
     Display->setStyleSheet(QStringLiteral("QLineEdit#Display { background: rgb(192, 192, 192); }"));
     Central_->setFixedSize(clientWidth, boxHeight);
+    statusBar()->setVisible(false);  // the compact display is the reading alone
     setFixedSize(clientWidth, boxHeight + menuBar()->sizeHint().height());
 }
 
@@ -444,6 +458,17 @@ void TMainForm::KbdHook(int keyCode) {
             return;
     }
     Lumo.RequestSent();
+}
+
+std::string TMainForm::HotKeyFromCommandLine(int keyCode) {
+    for (int i = 0; i < 4; ++i) {
+        if (keyCode == 0 || HotKeyCodes[i] != keyCode) continue;
+        // As with the keyboard: the hot keys act only while the port is open.
+        if (!PortOpen()) return "the port is closed; nothing requested";
+        KbdHook(i);
+        return "ok";
+    }
+    return "it is not one of the wedge's hot keys";
 }
 
 void TMainForm::SelectPort(int number) {

@@ -42,6 +42,11 @@ public:
 
     void TogglePort();
     void KbdHook(int keyCode);
+    // A hot key handed over from the command line (`Vantro --hotkey F9`): acts as the key
+    // does while the port is open. Returns "ok" or why nothing was done.
+    std::string HotKeyFromCommandLine(int keyCode);
+    // The status line: how the wedge types and takes its hot keys in this session.
+    void ShowKeyRoute(const std::string& text);
     void Combo1Click();
     void Option1Click(int index);
     void LumoRS232Click();
@@ -95,6 +100,7 @@ public:
     QLabel* Label5 = nullptr;
     QLabel* Label6 = nullptr;
     QLineEdit* Display = nullptr;
+    QLabel* KeyRouteLabel = nullptr;  // in the status line
     QMenu* FilePullDown = nullptr;
     QAction* MHide = nullptr;
     QAction* FileExit = nullptr;

@@ -4,6 +4,8 @@
 #include <QLocalSocket>
 #include <QStandardPaths>
 
+#include "hotkey_command.h"
+
 namespace {
 
 constexpr int kAnswerTimeoutMs = 3000;
@@ -48,9 +50,14 @@ void TSingleInstance::AnswerRequest() {
         connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
         connect(client, &QLocalSocket::readyRead, client, [this, client] {
             if (!client->canReadLine()) return;
-            const QByteArray line = client->readLine(4096).trimmed();
-            const bool found = OnActivate && OnActivate(QString::fromUtf8(line).toStdString());
-            client->write(found ? "1\n" : "0\n");
+            const std::string line = client->readLine(4096).trimmed().toStdString();
+            if (std::string key; ParseHotKeyRequestLine(line, key)) {
+                const std::string answer = OnHotKey ? OnHotKey(key) : "it is still starting";
+                client->write(QByteArray::fromStdString(answer + "\n"));
+            } else {
+                const bool found = OnActivate && OnActivate(line);
+                client->write(found ? "1\n" : "0\n");
+            }
             client->flush();
             client->disconnectFromServer();
         });

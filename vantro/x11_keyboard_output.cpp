@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "keystroke_keysyms.h"
 #include "keystroke_text.h"
 
 // The X11 headers come last: they define macros (None, Status, Bool) that clash with C++.
@@ -11,28 +12,6 @@
 #include <X11/keysym.h>
 
 namespace {
-
-unsigned long KeysymFor(const TKeystroke& key) {
-    switch (key.Key) {
-        case TNamedKey::Enter:
-            return XK_Return;
-        case TNamedKey::Tab:
-            return XK_Tab;
-        case TNamedKey::Down:
-            return XK_Down;
-        case TNamedKey::Right:
-            return XK_Right;
-        case TNamedKey::Left:
-            return XK_Left;
-        case TNamedKey::Up:
-            return XK_Up;
-        case TNamedKey::Plain:
-            break;
-    }
-    // Latin-1 keysyms equal their code points; the rest use the Unicode keysym range.
-    if (key.Character >= 0x20 && key.Character <= 0xff) return key.Character;
-    return 0x01000000ul | key.Character;
-}
 
 // A key that types the keysym, plain or with Shift, in the layout group in use: with two
 // layouts ("us,de", the second active) the key that gives "-" in the first gives another
@@ -85,7 +64,7 @@ void TX11KeyboardOutput::SendKeys(const std::string& keystrokeText, bool wait) {
     XkbDescPtr keyboard = XkbGetMap(Display_, XkbKeyTypesMask | XkbKeySymsMask, XkbUseCoreKbd);
     XkbStateRec state{};
     const int group = XkbGetState(Display_, XkbUseCoreKbd, &state) == Success ? state.group : 0;
-    for (const TKeystroke& key : keys) TypeKeysym(KeysymFor(key), keyboard, group);
+    for (const TKeystroke& key : keys) TypeKeysym(KeysymForKeystroke(key), keyboard, group);
     if (keyboard != nullptr) XkbFreeKeyboard(keyboard, 0, True);
     if (wait) {
         XSync(Display_, False);

@@ -253,6 +253,7 @@ TEST_F(MainFormTest, HotKeysOnlyWhileThePortIsOpen) {
     Start();
     Form->KbdHook(0);
     EXPECT_TRUE(HotKeys.Registered.empty());
+    EXPECT_EQ(Form->HotKeyFromCommandLine(120), "the port is closed; nothing requested");
     SelectCombo(2);
     ASSERT_TRUE(Form->PortOpen());
     EXPECT_EQ(HotKeys.Registered, (std::map<int, int>{{0, 120}, {1, 121}, {2, 122}}));
@@ -266,6 +267,9 @@ TEST_F(MainFormTest, HotKeysOnlyWhileThePortIsOpen) {
     EXPECT_EQ(Gauge2.Receive(1, 300ms, PumpEvents), "");
     HotKeys.OnHotKey(0);  // as the display server reports a press
     EXPECT_EQ(Gauge2.Receive(2, 10s, PumpEvents), "?\r");
+    EXPECT_EQ(Form->HotKeyFromCommandLine(120), "ok");  // `Vantro --hotkey F9`
+    EXPECT_EQ(Gauge2.Receive(2, 10s, PumpEvents), "?\r");
+    EXPECT_EQ(Form->HotKeyFromCommandLine(123), "it is not one of the wedge's hot keys");
 
     SelectCombo(0);
     EXPECT_FALSE(Form->PortOpen());

@@ -1,0 +1,52 @@
+#include "keyboard_output_choice.h"
+
+#include "wayland_keyboard_output.h"
+#include "x11_keyboard_output.h"
+
+namespace {
+
+class TNoKeyboardOutput : public TKeyboardOutput {
+public:
+    void SendKeys(const std::string&, bool) override {}
+};
+
+// The output of one route, or null with the reason.
+std::unique_ptr<TKeyboardOutput> Open(TKeyRoute route, std::string& problem) {
+    switch (route) {
+        case TKeyRoute::X11: {
+            auto output = std::make_unique<TX11KeyboardOutput>();
+            if (output->Available()) return output;
+            problem = "no X display with XTest";
+            return nullptr;
+        }
+        case TKeyRoute::VirtualKeyboard: {
+            auto output = std::make_unique<TWaylandKeyboardOutput>();
+            if (output->Available()) return output;
+            problem = output->Problem();
+            return nullptr;
+        }
+        case TKeyRoute::Portal:
+        case TKeyRoute::Uinput:
+            problem = "not offered";
+            return nullptr;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+TChosenKeyboard ChooseKeyboardOutput(const std::vector<TKeyRoute>& order) {
+    TChosenKeyboard chosen;
+    for (TKeyRoute route : order) {
+        TKeyRouteProbe probe{route, false, {}};
+        chosen.Output = Open(route, probe.Problem);
+        probe.Usable = chosen.Output != nullptr;
+        chosen.Probes.push_back(probe);
+        if (probe.Usable) {
+            chosen.Route = route;
+            return chosen;
+        }
+    }
+    chosen.Output = std::make_unique<TNoKeyboardOutput>();
+    return chosen;
+}
