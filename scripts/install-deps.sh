@@ -26,7 +26,7 @@ PACKAGES=(
   # Wayland end-to-end tests: a headless compositor, a key presser, a native client
   sway wtype foot qt6-wayland
   # the wedge on Wayland: virtual keyboard protocol client, its keymap checked by xkbcommon
-  libwayland-dev wayland-protocols libxkbcommon-dev
+  libwayland-dev libxkbcommon-dev
 )
 
 missing=()
