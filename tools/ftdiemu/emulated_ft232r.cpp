@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "gauge_reply.h"
@@ -87,6 +88,7 @@ EmulatedFt232r::EmulatedFt232r(CableIdentity id) : id_(std::move(id)) {
     if (id_.port.empty()) id_.port = std::to_string(id_.address - 1);
     syspath_ = "/sys/devices/pci0000:00/0000:00:14.0/usb" + std::to_string(id_.bus) + "/" +
                std::to_string(id_.bus) + "-" + id_.port;
+    trace_ = getenv("TAVRIX_FTDIEMU_TRACE") != nullptr;
     handler_ = umockdev_ioctl_base_new();
     g_signal_connect(handler_, "handle-ioctl", G_CALLBACK(onIoctl), this);
     g_signal_connect(handler_, "client-vanished", G_CALLBACK(onVanished), this);
@@ -95,6 +97,8 @@ EmulatedFt232r::EmulatedFt232r(CableIdentity id) : id_(std::move(id)) {
 
 EmulatedFt232r::~EmulatedFt232r() {
     unplug();
+    // Not on unplug: a pulled cable's open handles still get their "no device".
+    umockdev_testbed_detach_ioctl(Testbed::instance().get(), deviceNode().c_str(), nullptr);
     g_signal_handlers_disconnect_by_data(handler_, this);
     g_object_unref(handler_);
 }
@@ -136,8 +140,10 @@ void EmulatedFt232r::addToTestbed() {
                   id_.serial.empty() ? "" : "\n", hex(descriptors()).c_str());
     GError* error = nullptr;
     UMockdevTestbed* bed = Testbed::instance().get();
+    // The handler stays attached while unplugged (see the destructor).
     if (!umockdev_testbed_add_from_string(bed, text, &error) ||
-        !umockdev_testbed_attach_ioctl(bed, deviceNode().c_str(), handler_, &error)) {
+        (!attached_ && !(attached_ = umockdev_testbed_attach_ioctl(bed, deviceNode().c_str(),
+                                                                   handler_, &error)))) {
         std::fprintf(stderr, "ftdiemu: %s\n", error ? error->message : "cannot add the cable");
         g_clear_error(&error);
     }
@@ -149,6 +155,7 @@ void EmulatedFt232r::plug() {
         if (plugged_) return;
         plugged_ = true;
         driverBound_ = true;
+        claimed_.clear();
         rx_.clear();
         deliveries_.clear();
         baud_ = 9600, word_ = 8, parity_ = 0, stop_ = 0, latency_ = 16;
@@ -162,6 +169,7 @@ void EmulatedFt232r::unplug() {
         auto l = lock();
         if (!plugged_) return;
         plugged_ = false;
+        if (trace_) std::fprintf(stderr, "ftdiemu %s: unplugged\n", deviceNode().c_str());
         // Transfers in flight end with "no device"; the reap still hands them back.
         for (Urb& u : urbs_) {
             auto* urb = reinterpret_cast<usbdevfs_urb*>(u.urb->data);
@@ -171,7 +179,6 @@ void EmulatedFt232r::unplug() {
     UMockdevTestbed* bed = Testbed::instance().get();
     // This umockdev does not send "remove" itself.
     umockdev_testbed_uevent(bed, syspath_.c_str(), "remove");
-    umockdev_testbed_detach_ioctl(bed, deviceNode().c_str(), nullptr);
     umockdev_testbed_remove_device(bed, syspath_.c_str());
 }
 
@@ -565,6 +572,9 @@ bool EmulatedFt232r::handleIoctl(UMockdevIoctlClient* client) {
             res = -1, err = ENOTTY;
             break;
     }
+    if (trace_)
+        std::fprintf(stderr, "ftdiemu %s: ioctl %08lx -> %ld %d\n", deviceNode().c_str(), request,
+                     res, err);
     umockdev_ioctl_client_complete(client, res, err);
     if (data) g_object_unref(data);
     return true;

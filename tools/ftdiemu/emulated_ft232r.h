@@ -111,6 +111,7 @@ private:
     CableIdentity id_;
     std::string syspath_;
     UMockdevIoctlBase* handler_ = nullptr;
+    bool attached_ = false;
     mutable std::mutex mutex_;
     bool plugged_ = false;
     std::vector<Urb> urbs_;  // submitted, not yet reaped, in submit order
@@ -129,6 +130,7 @@ private:
     std::map<UMockdevIoctlClient*, bool> claimed_;
     std::string written_;
     std::vector<LineEdge> edges_;
+    bool trace_ = false;  // TAVRIX_FTDIEMU_TRACE: every ioctl to stderr
 };
 
 std::int64_t steadyMs();

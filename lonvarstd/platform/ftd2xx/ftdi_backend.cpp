@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "ftd2xx/cable_ids.h"
+
 namespace tavrix::ftd2xx {
 
 namespace {
@@ -27,16 +29,37 @@ std::int64_t nowMs() {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-// The devices the library sees right now, in its own order. A context or
-// device list that cannot be had means no cables (no USB here at all).
+// Where a cable sits: its bus and the ports from the root hub down. It names the
+// same cable in every library context, which an index into a list does not.
+struct CablePlace {
+    int bus = -1;
+    std::vector<std::uint8_t> ports;
+    std::string serial;  // as listed; empty until asked
+    bool operator==(const CablePlace& o) const { return bus == o.bus && ports == o.ports; }
+};
+
+CablePlace placeOf(libusb_device* dev) {
+    CablePlace p;
+    p.bus = libusb_get_bus_number(dev);
+    std::uint8_t ports[8];
+    const int n = libusb_get_port_numbers(dev, ports, sizeof(ports));
+    if (n > 0) p.ports.assign(ports, ports + n);
+    return p;
+}
+
+// The cables the library sees right now, in its own order: every device of
+// FTDI's vendor id (cables of gauge makers carry product ids of their own) and
+// the vendor:product pairs the program INI file adds. A context or device list
+// that cannot be had means no cables (no USB here at all).
 class DeviceList {
 public:
     // A list in a context of its own, which a cable opened from it takes over.
-    DeviceList() : DeviceList(ftdi_new(), true) {}
+    explicit DeviceList(const std::vector<UsbId>& extra) : DeviceList(ftdi_new(), true, extra) {}
     // A list in a context the caller keeps (the queries that open nothing).
-    explicit DeviceList(ftdi_context* shared) : DeviceList(shared, false) {}
+    DeviceList(ftdi_context* shared, const std::vector<UsbId>& extra)
+        : DeviceList(shared, false, extra) {}
     ~DeviceList() {
-        if (list_) ftdi_list_free(&list_);
+        for (libusb_device* d : devices_) libusb_unref_device(d);
         if (ctx_ && ownsContext_) ftdi_free(ctx_);
     }
     DeviceList(const DeviceList&) = delete;
@@ -44,43 +67,49 @@ public:
 
     bool failed() const { return failed_; }
     ftdi_context* context() const { return ctx_; }
-    DWORD size() const {
-        DWORD n = 0;
-        for (auto* p = list_; p; p = p->next) ++n;
-        return n;
-    }
+    DWORD size() const { return static_cast<DWORD>(devices_.size()); }
     libusb_device* at(DWORD index) const {
-        auto* p = list_;
-        for (DWORD i = 0; p && i < index; ++i) p = p->next;
-        return p ? p->dev : nullptr;
+        return index < devices_.size() ? devices_[index] : nullptr;
+    }
+    libusb_device* find(const CablePlace& place) const {
+        for (libusb_device* d : devices_)
+            if (placeOf(d) == place) return d;
+        return nullptr;
     }
     // Hands the context over to a cable opened in it. A libusb device belongs to the
     // context that found it, so that context has to live as long as the open cable;
     // the list itself can go (the open device holds its own reference).
     ftdi_context* releaseContext() {
         if (!ownsContext_) return nullptr;
-        if (list_) ftdi_list_free(&list_);
+        for (libusb_device* d : devices_) libusb_unref_device(d);
+        devices_.clear();
         ftdi_context* ctx = ctx_;
         ctx_ = nullptr;
         return ctx;
     }
 
 private:
-    DeviceList(ftdi_context* ctx, bool owned) : ctx_(ctx), ownsContext_(owned) {
-        if (!ctx_) {
+    DeviceList(ftdi_context* ctx, bool owned, const std::vector<UsbId>& extra)
+        : ctx_(ctx), ownsContext_(owned) {
+        libusb_device** all = nullptr;
+        if (!ctx_ || libusb_get_device_list(ctx_->usb_ctx, &all) < 0) {
             failed_ = true;
             return;
         }
-        // Vendor and product 0 take the library's default FTDI ids.
-        if (ftdi_usb_find_all(ctx_, &list_, 0, 0) < 0) {
-            failed_ = true;
-            list_ = nullptr;
+        for (libusb_device** d = all; *d; ++d) {
+            libusb_device_descriptor desc{};
+            if (libusb_get_device_descriptor(*d, &desc) != 0) continue;
+            const bool wanted = desc.idVendor == kFtdiVendor ||
+                                std::find(extra.begin(), extra.end(),
+                                          UsbId{desc.idVendor, desc.idProduct}) != extra.end();
+            if (wanted) devices_.push_back(libusb_ref_device(*d));
         }
+        libusb_free_device_list(all, 1);
     }
 
     ftdi_context* ctx_ = nullptr;
     bool ownsContext_ = false;
-    ftdi_device_list* list_ = nullptr;
+    std::vector<libusb_device*> devices_;
     bool failed_ = false;
 };
 
@@ -147,9 +176,10 @@ public:
             events = FTX_EVENT_RX;
             return FT_OK;
         }
+        // The read the rest waits on cannot be handed to a pulled cable: say so now,
+        // not after the rest's time (the calls after this one rest instead).
         if (!arm()) {
             gone_ = true;
-            events = restOnWake(wakeFd, timeoutMs);
             return FT_IO_ERROR;
         }
         // Rests in the USB stack: libusb's descriptors beside the wake-up one. The chip
@@ -282,8 +312,8 @@ public:
 
     FT_STATUS count(DWORD& devices) override {
         std::lock_guard<std::mutex> lock(mutex_);
-        DeviceList list(listingContext());
-        devices = list.failed() ? 0 : list.size();
+        relist();
+        devices = static_cast<DWORD>(listed_.size());
         return FT_OK;
     }
     FT_STATUS serialNumber(DWORD index, std::string& text) override {
@@ -294,16 +324,34 @@ public:
     }
     FT_STATUS open(int index, std::unique_ptr<FtCable>& cable) override {
         std::lock_guard<std::mutex> lock(mutex_);
-        // Opened in the context that listed it: a device found in one context and
-        // opened in another would outlive the context it belongs to.
-        DeviceList list;
-        libusb_device* dev = list.at(static_cast<DWORD>(index));
+        if (listed_.empty()) relist();
+        if (index < 0 || static_cast<std::size_t>(index) >= listed_.size())
+            return FT_DEVICE_NOT_FOUND;
+        const CablePlace& want = listed_[static_cast<std::size_t>(index)];
+        // Opened in the context that found it: a device found in one context and
+        // opened in another would outlive the context it belongs to. A new list may
+        // order the cables differently; the place names the one that was listed.
+        DeviceList list(extra_);
+        libusb_device* dev = list.find(want);
         if (!dev) return FT_DEVICE_NOT_FOUND;
         ftdi_context* ctx = list.context();
         ctx->usb_read_timeout = kUsbTimeoutMs;
         ctx->usb_write_timeout = kUsbTimeoutMs;
+        // The cable's own tty driver gets it back when we let go.
+        ftdi_set_interface(ctx, INTERFACE_A);
+        ctx->module_detach_mode = AUTO_DETACH_REATACH_SIO_MODULE;
         if (ftdi_usb_open_dev(ctx, dev) < 0) return FT_DEVICE_NOT_OPENED;
         auto opened = std::make_unique<FtdiCable>(list.releaseContext());
+        // Another cable plugged into the same port since the listing is not it.
+        if (!want.serial.empty()) {
+            char serial[128] = {};
+            if (ftdi_usb_get_strings2(ctx, dev, nullptr, 0, nullptr, 0, serial, sizeof(serial)) ==
+                    0 &&
+                want.serial != serial) {
+                opened->close();
+                return FT_DEVICE_NOT_FOUND;
+            }
+        }
         // Plain UART mode, and answers handed over without the 16 ms hold-back.
         ftdi_set_bitmode(ctx, 0, BITMODE_RESET);
         ftdi_set_latency_timer(ctx, kLatencyTimerMs);
@@ -312,10 +360,21 @@ public:
     }
 
 private:
+    // The places of a new listing: indexes handed out from now on mean these cables.
+    void relist() {
+        extra_ = extraCableIds();
+        DeviceList list(listingContext(), extra_);
+        std::vector<CablePlace> places;
+        for (DWORD i = 0; i < list.size(); ++i) places.push_back(placeOf(list.at(i)));
+        listed_ = std::move(places);
+    }
+
     FT_STATUS strings(DWORD index, std::string& text, bool serial) {
         std::lock_guard<std::mutex> lock(mutex_);
-        DeviceList list(listingContext());
-        libusb_device* dev = list.at(index);
+        if (listed_.empty()) relist();
+        if (index >= listed_.size()) return FT_DEVICE_NOT_FOUND;
+        DeviceList list(listingContext(), extra_);
+        libusb_device* dev = list.find(listed_[index]);
         if (!dev) return FT_DEVICE_NOT_FOUND;
         if (serial) {
             // A cable without a serial number has an empty one, not a failed query.
@@ -334,6 +393,7 @@ private:
         if (r < 0) return r == -4 ? FT_DEVICE_NOT_OPENED : FT_IO_ERROR;
         buf[sizeof(buf) - 1] = '\0';
         text = buf;
+        if (serial) listed_[index].serial = text;
         return FT_OK;
     }
 
@@ -347,6 +407,8 @@ private:
 
     std::mutex mutex_;
     ftdi_context* listing_ = nullptr;
+    std::vector<CablePlace> listed_;  // the last count's cables, by index
+    std::vector<UsbId> extra_;
 };
 
 }  // namespace
