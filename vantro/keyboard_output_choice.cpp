@@ -1,5 +1,7 @@
 #include "keyboard_output_choice.h"
 
+#include "compositor_keymap.h"
+#include "uinput_keyboard_output.h"
 #include "wayland_keyboard_output.h"
 #include "x11_keyboard_output.h"
 
@@ -25,8 +27,21 @@ std::unique_ptr<TKeyboardOutput> Open(TKeyRoute route, std::string& problem) {
             problem = output->Problem();
             return nullptr;
         }
+        case TKeyRoute::Uinput: {
+            std::optional<TLayoutKeyMap> layout;
+            if (auto text = CompositorKeymapText()) layout = TLayoutKeyMap::FromKeymapText(*text);
+            if (!layout) layout = ActiveLayout();
+            if (!layout) {
+                problem = "no keyboard layout known to xkbcommon";
+                return nullptr;
+            }
+            auto output =
+                std::make_unique<TUinputKeyboardOutput>("/dev/uinput", std::move(*layout));
+            if (output->Available()) return output;
+            problem = output->Problem();
+            return nullptr;
+        }
         case TKeyRoute::Portal:
-        case TKeyRoute::Uinput:
             problem = "not offered";
             return nullptr;
     }
