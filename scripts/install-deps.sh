@@ -27,6 +27,8 @@ PACKAGES=(
   sway wtype foot qt6-wayland
   # the wedge on Wayland: virtual keyboard protocol client, its keymap checked by xkbcommon
   libwayland-dev libxkbcommon-dev
+  # the desktop portal's stand-in on a private session bus
+  dbus-daemon python3-dbusmock
 )
 
 missing=()

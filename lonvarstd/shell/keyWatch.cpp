@@ -1,10 +1,14 @@
 #include "shell/keyWatch.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
 #include <algorithm>
 #include <cstdio>
 
 #include "engine/dataModule.h"
+#include "shell/engineEvent.h"
+#include "shell/globalShortcuts.h"
+#include "shell/keySource.h"
 #include "shell/requestCommand.h"
 #include "shell/valueReport.h"
 #include "ui/MultiLang.h"
@@ -32,6 +36,15 @@ std::vector<std::uint16_t> RequestKeysInUse(const TD& d) {
 tKeyWatch::tKeyWatch(TD& d, QWidget* statusWindow, bool hook) : d_(d), statusWindow_(statusWindow) {
     ways_.WaylandSession = WaylandSessionFromEnvironment();
     ways_.Hook = hook;
+    if (ways_.WaylandSession && QDBusConnection::sessionBus().isConnected()) {
+        portal_ = std::make_unique<tGlobalShortcuts>(QDBusConnection::sessionBus());
+        connect(this, &tKeyWatch::KeysChanged, portal_.get(), &tGlobalShortcuts::Bind);
+        connect(portal_.get(), &tGlobalShortcuts::StateChanged, this, &tKeyWatch::SetPortalState);
+        connect(portal_.get(), &tGlobalShortcuts::KeyActivated, this, [this](std::uint16_t key) {
+            QCoreApplication::postEvent(
+                statusWindow_, new tEngineEvent(tEngineEvent::KeyPressed, key, KeyFromPortal, 0));
+        });
+    }
     keyCheck_.setInterval(kKeyCheckMs);
     connect(&keyCheck_, &QTimer::timeout, this, &tKeyWatch::CheckKeys);
     keyCheck_.start();
@@ -43,6 +56,8 @@ QString tKeyWatch::HintText() const {
     for (tKeyWay way : KeyWaysOf(ways_)) text += "\n" + TranslateText(KeyWayTextKey(way));
     return text;
 }
+
+tKeyWatch::~tKeyWatch() = default;
 
 void tKeyWatch::SetPortalState(tPortalState state) {
     if (ways_.Portal == state) return;

@@ -7,12 +7,14 @@
 #include <QTimer>
 #include <QWidget>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "shell/keyWays.h"
 
 class TD;
+class tGlobalShortcuts;
 
 // The request keys of the configured instruments, each once, in key order.
 std::vector<std::uint16_t> RequestKeysInUse(const TD& d);
@@ -20,8 +22,11 @@ std::vector<std::uint16_t> RequestKeysInUse(const TD& d);
 class tKeyWatch : public QObject {
     Q_OBJECT
 public:
-    // `statusWindow` shows the hint; `hook`: the keyboard hook is installed.
+    // `statusWindow` shows the hint and gets the portal's keys as key messages;
+    // `hook`: the keyboard hook is installed. On a Wayland session the desktop's portal
+    // binds the keys in use.
     tKeyWatch(TD& d, QWidget* statusWindow, bool hook);
+    ~tKeyWatch() override;
 
     const tKeyWays& Ways() const { return ways_; }
     const std::vector<std::uint16_t>& Keys() const { return keys_; }
@@ -46,6 +51,7 @@ private:
     QWidget* statusWindow_;
     tKeyWays ways_;
     std::vector<std::uint16_t> keys_;
+    std::unique_ptr<tGlobalShortcuts> portal_;
     QTimer keyCheck_;
     std::string lastLine_;
     bool told_ = false;
