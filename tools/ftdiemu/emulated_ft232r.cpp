@@ -12,15 +12,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "gauge_reply.h"
 #include "usb_testbed.h"
 
 namespace tavrix::ftdiemu {
-
-std::int64_t steadyMs() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 namespace {
 
@@ -157,9 +151,9 @@ void EmulatedFt232r::plug() {
         driverBound_ = true;
         claimed_.clear();
         rx_.clear();
-        deliveries_.clear();
+        lines_.clear();
+        lines_.dtr = lines_.rts = false;
         baud_ = 9600, word_ = 8, parity_ = 0, stop_ = 0, latency_ = 16;
-        dtr_ = rts_ = false;
     }
     addToTestbed();
 }
@@ -189,7 +183,7 @@ bool EmulatedFt232r::plugged() const {
 
 void EmulatedFt232r::setGauge(std::optional<gaugebench::SimulatedGauge> gauge) {
     auto l = lock();
-    gauge_ = std::move(gauge);
+    lines_.gauge = std::move(gauge);
 }
 
 void EmulatedFt232r::press(int bit) {
@@ -228,10 +222,10 @@ int EmulatedFt232r::latencyMs() const {
     return lock(), latency_;
 }
 bool EmulatedFt232r::dtr() const {
-    return lock(), dtr_;
+    return lock(), lines_.dtr;
 }
 bool EmulatedFt232r::rts() const {
-    return lock(), rts_;
+    return lock(), lines_.rts;
 }
 bool EmulatedFt232r::kernelDriverBound() const {
     return lock(), driverBound_;
@@ -240,7 +234,7 @@ std::string EmulatedFt232r::written() const {
     return lock(), written_;
 }
 std::vector<LineEdge> EmulatedFt232r::edges() const {
-    return lock(), edges_;
+    return lock(), lines_.edges;
 }
 int EmulatedFt232r::pinReads() const {
     return lock(), pinReads_;
@@ -260,33 +254,16 @@ std::uint8_t EmulatedFt232r::modemStatus() const {
 
 void EmulatedFt232r::modemControl(std::uint16_t value) {
     const std::int64_t t = steadyMs();
-    for (bool isDtr : {true, false}) {
-        const unsigned mask = isDtr ? 0x0100 : 0x0200;
-        if ((value & mask) == 0) continue;
-        const bool on = (value & (mask >> 8)) != 0;
-        bool& level = isDtr ? dtr_ : rts_;
-        std::int64_t& lowSince = isDtr ? dtrLowSince_ : rtsLowSince_;
-        if (level == on) continue;
-        level = on;
-        edges_.push_back({t, isDtr, on});
-        if (!on) {
-            lowSince = t;
-            continue;
-        }
-        const std::int64_t length = lowSince < 0 ? -1 : t - lowSince;
-        lowSince = -1;
-        if (length < 0 || !gauge_ || gauge_->rtsTrigger == isDtr || length < gauge_->minPulseMs)
-            continue;
-        for (const gaugebench::ReplyPart& p : gaugebench::gaugeReply(*gauge_, noise_))
-            deliveries_.emplace(t + p.atMs, p.bytes);
-    }
+    // The high byte says which lines the low byte sets: DTR 1, RTS 2.
+    if (value & 0x0100) lines_.set(true, (value & 0x01) != 0, t);
+    if (value & 0x0200) lines_.set(false, (value & 0x02) != 0, t);
 }
 
 int EmulatedFt232r::controlVendor(std::uint8_t request, std::uint16_t value, std::uint16_t index,
                                   std::uint8_t* data, int length) {
     switch (request) {
         case kReset:
-            if (value == 0 || value == 1) rx_.clear(), deliveries_.clear();
+            if (value == 0 || value == 1) rx_.clear(), lines_.clear();
             return 0;
         case kModemCtrl:
             modemControl(value);
@@ -377,14 +354,6 @@ void EmulatedFt232r::control(Urb& u) {
         r = 0;  // standard requests without data: set feature, clear halt ...
     urb->status = r < 0 ? r : 0;
     urb->actual_length = r < 0 ? 0 : r;
-}
-
-void EmulatedFt232r::deliverDue(std::int64_t now) {
-    while (!deliveries_.empty() && deliveries_.begin()->first <= now) {
-        const std::string& b = deliveries_.begin()->second;
-        rx_.insert(rx_.end(), b.begin(), b.end());
-        deliveries_.erase(deliveries_.begin());
-    }
 }
 
 void EmulatedFt232r::finishBulkIn(Urb& u, std::int64_t now) {
@@ -546,7 +515,8 @@ bool EmulatedFt232r::handleIoctl(UMockdevIoctlClient* client) {
         case USBDEVFS_REAPURB:
         case USBDEVFS_REAPURBNDELAY: {
             const std::int64_t now = steadyMs();
-            deliverDue(now);
+            const std::string due = lines_.takeDue(now);
+            rx_.insert(rx_.end(), due.begin(), due.end());
             auto it = urbs_.end();
             for (auto u = urbs_.begin(); u != urbs_.end(); ++u) {
                 if (u->client != client) continue;

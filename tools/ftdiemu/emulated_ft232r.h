@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "gauge_lines.h"
 #include "simulated_line.h"
 
 typedef struct _UMockdevIoctlBase UMockdevIoctlBase;
@@ -31,13 +32,6 @@ struct CableIdentity {
     std::string manufacturer = "FTDI";
     std::string description = "Lumo";
     std::string serial = "LU000001";  // empty: the cable has no serial number string
-};
-
-// One change of a modem line the program made, as the cable saw it.
-struct LineEdge {
-    std::int64_t atMs;  // on the steady clock
-    bool dtr;           // false: RTS
-    bool high;
 };
 
 class EmulatedFt232r {
@@ -103,7 +97,6 @@ private:
                       std::uint8_t* data, int length);
     int standardDescriptor(std::uint16_t value, std::uint8_t* data, int length) const;
     void modemControl(std::uint16_t value);
-    void deliverDue(std::int64_t now);
     void finishBulkIn(Urb& u, std::int64_t now);
     std::uint8_t modemStatus() const;
     std::vector<std::uint8_t> descriptors() const;
@@ -115,24 +108,17 @@ private:
     mutable std::mutex mutex_;
     bool plugged_ = false;
     std::vector<Urb> urbs_;  // submitted, not yet reaped, in submit order
-    std::optional<gaugebench::SimulatedGauge> gauge_;
-    unsigned noise_ = 12345;
-    std::multimap<std::int64_t, std::string> deliveries_;
+    GaugeLines lines_;
     std::deque<std::uint8_t> rx_;  // bytes the chip holds for the host
     std::int64_t lastInMs_ = 0;
     std::uint8_t pins_ = 0x20;
     int pinFailures_ = 0;
     int pinReads_ = 0;
     int baud_ = 9600, word_ = 8, parity_ = 0, stop_ = 0, latency_ = 16;
-    bool dtr_ = false, rts_ = false;
-    std::int64_t dtrLowSince_ = -1, rtsLowSince_ = -1;
     bool driverBound_ = true;
     std::map<UMockdevIoctlClient*, bool> claimed_;
     std::string written_;
-    std::vector<LineEdge> edges_;
     bool trace_ = false;  // TAVRIX_FTDIEMU_TRACE: every ioctl to stderr
 };
-
-std::int64_t steadyMs();
 
 }  // namespace tavrix::ftdiemu

@@ -1,15 +1,18 @@
 #include "serial/termios_device.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <string>
 
 #include "serial/custom_baud.h"
 #include "serial/termios_settings.h"
@@ -39,13 +42,45 @@ int pollOne(int fd, short events, int timeoutMs, short& revents) {
     return rc;
 }
 
+// True when another process has the line open: exclusive mode and the lock only
+// keep out those who come after us, so a port already in use is found by its
+// open descriptors. Processes of other users cannot be looked into.
+bool heldElsewhere(int fd) {
+    struct stat own {};
+    if (::fstat(fd, &own) != 0 || !S_ISCHR(own.st_mode)) return false;
+    DIR* proc = ::opendir("/proc");
+    if (!proc) return false;
+    const std::string self = std::to_string(::getpid());
+    bool held = false;
+    while (!held) {
+        const dirent* e = ::readdir(proc);
+        if (!e) break;
+        if (e->d_name[0] < '1' || e->d_name[0] > '9' || self == e->d_name) continue;
+        const std::string fds = std::string("/proc/") + e->d_name + "/fd";
+        DIR* dir = ::opendir(fds.c_str());
+        if (!dir) continue;
+        while (const dirent* f = ::readdir(dir)) {
+            struct stat st {};
+            if (f->d_name[0] == '.' || ::stat((fds + "/" + f->d_name).c_str(), &st) != 0) continue;
+            if (S_ISCHR(st.st_mode) && st.st_rdev == own.st_rdev) {
+                held = true;
+                break;
+            }
+        }
+        ::closedir(dir);
+    }
+    ::closedir(proc);
+    return held;
+}
+
 }  // namespace
 
 std::unique_ptr<TermiosDevice> TermiosDevice::open(const std::string& path) {
     // Non-blocking so that opening never waits for a carrier.
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return nullptr;
-    if (!::isatty(fd) || ::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0) {
+    if (!::isatty(fd) || heldElsewhere(fd) || ::flock(fd, LOCK_EX | LOCK_NB) != 0 ||
+        ::ioctl(fd, TIOCEXCL) != 0) {
         ::close(fd);
         return nullptr;
     }
