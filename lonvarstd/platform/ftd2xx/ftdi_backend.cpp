@@ -235,10 +235,17 @@ public:
         }
     }
     FT_STATUS getBitMode(UCHAR& pins) override {
+        // The chip's "read pins" request, asked directly: libftdi's own call tells
+        // no failure from another, and only a pulled cable is gone. A transfer that
+        // fails once (a stall, a busy bus) is asked again at the next tick, not
+        // after the long rest of a gone cable, where a short press would be lost.
         unsigned char v = 0;
-        // A pulled cable fails every ask at once: the rests then stop asking.
-        gone_ = ftdi_read_pins(ctx_, &v) < 0;
-        if (gone_) return FT_IO_ERROR;
+        const int r = libusb_control_transfer(
+            ctx_->usb_dev, FTDI_DEVICE_IN_REQTYPE, SIO_READ_PINS_REQUEST, 0,
+            static_cast<std::uint16_t>(ctx_->index), &v, 1, ctx_->usb_read_timeout);
+        if (r == LIBUSB_ERROR_NO_DEVICE) gone_ = true;
+        if (r != 1) return FT_IO_ERROR;
+        gone_ = false;
         pins = v;
         return FT_OK;
     }
