@@ -54,6 +54,9 @@ public:
     bool ShowCom2 = true;
     tCaptionTable Captions;
     bool UseTmpConfig = false;
+    // The user confirmed a change of the device settings in this run: an end signal
+    // (log-out) saves the configuration then, as nobody is there to be asked.
+    bool SettingsEdited = false;
 
     tDeviceDescrList UsbDescrs;
     tDeviceDescrList Rs232Descrs;
@@ -145,6 +148,7 @@ public:
 
     // --- values (main thread) ---
     void EvaluateValue(int index);
+    // True when the value reached its target.
     bool OutputValue(int index);
     bool WriteTxtFile(int index);
     // Writes MwText of the device (and, when the office was already running, the
@@ -166,10 +170,23 @@ public:
     std::function<void(int index, const std::string& error)> OnXlsError;
     void ReportXlsError(int index, const std::string& error) const;
     // Message 1024 for the device at `index`: evaluate the oldest queued answer,
-    // show it (OnShowValue), drop it from the queue, write it to its target.
+    // show it (OnShowValue), drop it from the queue, write it to its target (the
+    // device's LastValueWritten and LastValueRow tell how that went).
     // False when the queue was empty.
     bool HandleValueMessage(int index);
     std::function<void(int index)> OnShowValue;
+
+    // --- commands of the windows (main thread) ---
+    // The device dialog was confirmed for the device at `index`: a COM port device's new
+    // description (`newRs232DescrIdx`, -1 unchanged) is put in while its worker is
+    // stopped, and the port is reopened with it; the settings count as edited.
+    void ApplyDeviceEdit(int index, int newRs232DescrIdx);
+    // The spreadsheet test: three test texts through the spreadsheet output of the
+    // device at `index`. False when a write failed (reported like any value's); an
+    // automation error is thrown to the caller.
+    bool XlsWriteTestValues(int index);
+    // Every switch cable's cycle and every device's spreadsheet row start again.
+    void ResetCycles();
 
 private:
     tDevice* DeviceAt(int index) const;

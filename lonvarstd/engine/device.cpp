@@ -1,6 +1,7 @@
 #include "engine/device.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "engine/dataModule.h"
 #include "support/tick_count.h"
@@ -28,9 +29,15 @@ tDevice::tDevice(TD& owner, std::uint8_t connection, void* portObject, int itemI
 tDevice::~tDevice() = default;
 
 std::int32_t tDevice::TimerPeriodMs() const {
-    constexpr std::int32_t kMinTimerPeriodMs = 1000;
-    const std::int32_t answerTimeout = Descr != nullptr ? Descr->AnswerTimeout : 0;
-    return std::max({AnforderTicksTimer.load(), kMinTimerPeriodMs, answerTimeout});
+    return TimerPeriodFor(AnforderTicksTimer.load(), Descr);
+}
+
+std::int32_t tDevice::TimerPeriodFor(std::int64_t ms, const tDeviceDescr* descr) {
+    constexpr std::int64_t kMinTimerPeriodMs = 1000;
+    const std::int64_t answerTimeout = descr != nullptr ? descr->AnswerTimeout : 0;
+    const std::int64_t period = std::max({ms, kMinTimerPeriodMs, answerTimeout});
+    return static_cast<std::int32_t>(
+        std::min<std::int64_t>(period, std::numeric_limits<std::int32_t>::max()));
 }
 
 std::string tDevice::GetPortName() const {

@@ -104,6 +104,9 @@ public:
     // The period of the timer requests: AnforderTicksTimer, but never below 1 s or the
     // type's answer time-out, so a bad settings file cannot send requests back to back.
     std::int32_t TimerPeriodMs() const;
+    // The period a timer of `ms` runs with on a device of `descr` (may be null): at
+    // least a second, and no shorter than the time the device may take to answer.
+    static std::int32_t TimerPeriodFor(std::int64_t ms, const tDeviceDescr* descr);
     std::string GetPortName() const;
     std::string GetSerNr() const;
     std::string GetId() const;
@@ -151,6 +154,10 @@ public:
     void ExtractValue();
     // The last text-file write failed; the next good one reports the recovery.
     bool TxtFileFailed = false;
+    // What became of the last value handed to its target: written or not, and the
+    // spreadsheet row it went to (0: none).
+    bool LastValueWritten = false;
+    std::int32_t LastValueRow = 0;
 
     TD& Owner() const { return owner_; }
 

@@ -30,11 +30,8 @@ void TD::EvaluateValue(int index) {
 bool TD::OutputValue(int index) {
     tDevice* dev = DeviceAt(index);
     if (dev == nullptr || !dev->IsInstrument()) return false;
-    if (dev->MwZielAppl == MwZielXls) {
-        XlsWriteValue(index);
-    } else if (dev->MwZielAppl == MwZielTxt) {
-        WriteTxtFile(index);
-    }
+    if (dev->MwZielAppl == MwZielXls) return XlsWriteValue(index);
+    if (dev->MwZielAppl == MwZielTxt) return WriteTxtFile(index);
     return false;
 }
 
@@ -58,7 +55,7 @@ bool TD::WriteTxtFile(int index) {
         dev->TxtFileFailed = false;
         PostOutputRecovered(*dev);
     }
-    return false;
+    return ok;
 }
 
 void TD::PostOutputRecovered(tDevice& dev) {
@@ -74,8 +71,11 @@ bool TD::HandleValueMessage(int index) {
     EvaluateValue(index);
     if (OnShowValue) OnShowValue(index);
     DropValue(index);
+    dev->LastValueWritten = false;
+    dev->LastValueRow = 0;
     try {
-        OutputValue(index);
+        const bool written = OutputValue(index);
+        if (tDevice* after = DeviceAt(index)) after->LastValueWritten = written;
     } catch (const tavrix::spreadsheet::AutomationError& e) {
         ReportXlsError(index, e.what());
     }

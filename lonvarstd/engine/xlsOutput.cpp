@@ -297,6 +297,7 @@ bool TD::XlsWriteValue(int index) {
         cell->Activate();
         cell->SetValue(XlsValueText(dev->MwText));
         cell->Activate();
+        dev->LastValueRow = dev->XlsRow;
         ++dev->XlsRow;
     }
 

@@ -72,17 +72,17 @@ void ApplyDemoSettings(TD& d, const ConsoleOptions& options) {
     }
 }
 
-void HandleMessage(TD& d, const tavrix::EngineMessage& m) {
+void HandleMessage(TD& d, tStatusLines& statusLines, const tavrix::EngineMessage& m) {
     const int index = static_cast<int>(m.lParam);
     if (index < 0 || index >= static_cast<int>(d.Devices.size())) return;
     tDevice& dev = *d.Devices[index];
     switch (m.msg) {
         case MsgValueQueued:
-            d.HandleValueMessage(index);
+            // Told once the output has run, so that the line says what happened.
+            if (d.HandleValueMessage(index)) PrintDeviceLine(dev, ValueLineText(dev));
             break;
         case MsgDeviceError:
-            // The spreadsheet output also reports each successful write, with code 0.
-            PrintDeviceLine(dev, DeviceErrorText(dev, m.wParam));
+            PrintDeviceLine(dev, statusLines.Text(dev, m.wParam));
             break;
         case MsgDeviceState:
             if (m.wParam == 3)
@@ -111,20 +111,17 @@ int main(int argc, char** argv) {
     std::signal(SIGTERM, OnSignal);
 
     ConsoleMessageQueue queue;
+    tStatusLines statusLines;
     TD d;
     D = &d;
     d.SetMessageSink(&queue);
-    d.OnShowValue = [&d](int index) {
-        const tDevice& dev = *d.Devices[index];
-        PrintDeviceLine(dev, ValueLineText(dev));
-    };
     d.OnXlsError = [&d](int index, const std::string& text) {
         std::cout << ClockText() << "  " << DeviceLabel(*d.Devices[index])
                   << ": spreadsheet error: " << text << std::endl;
     };
     d.ProcessPendingMessages = [&] {
         tavrix::EngineMessage m;
-        while (queue.take(m, std::chrono::milliseconds(0))) HandleMessage(d, m);
+        while (queue.take(m, std::chrono::milliseconds(0))) HandleMessage(d, statusLines, m);
     };
 
     std::cout << "Program folder: " << ProgDir << "\n";
@@ -154,7 +151,7 @@ int main(int argc, char** argv) {
             break;
         }
         tavrix::EngineMessage m;
-        if (queue.take(m, std::chrono::milliseconds(100))) HandleMessage(d, m);
+        if (queue.take(m, std::chrono::milliseconds(100))) HandleMessage(d, statusLines, m);
         // The cable count is watched every 200 ms, as the main window does.
         if (std::chrono::steady_clock::now() >= nextCheck) {
             nextCheck += std::chrono::milliseconds(200);

@@ -35,19 +35,34 @@ std::string TargetText(const tDevice& dev) {
     }
 }
 
-std::string WrittenRowText(const tDevice& dev) {
-    if (dev.MwZielAppl != MwZielXls || dev.XlsRow <= dev.MwXlsZielStartRow) return {};
-    return "written to row " + std::to_string(dev.XlsRow - 1) + " of the document marked " +
-           dev.XlsWbName;
-}
-
 std::string DeviceErrorText(const tDevice& dev, std::int64_t code) {
     if (code != 0) return "error " + std::to_string(code) + " " + dev.FtStatusText.get();
-    return WrittenRowText(dev);
+    return "OK";
+}
+
+std::string tStatusLines::Text(const tDevice& dev, std::int64_t code) {
+    const auto [it, added] = last_.try_emplace(dev.GetId(), code);
+    if (!added && it->second == code) return {};
+    it->second = code;
+    return DeviceErrorText(dev, code);
 }
 
 std::string ValueLineText(const tDevice& dev) {
-    return dev.MwText + "  -> " + TargetText(dev);
+    const std::string target = TargetText(dev);
+    const bool written = dev.LastValueWritten;
+    if (dev.Descr != nullptr && dev.Descr->IsSwitch()) return dev.MwText + "  -> " + target;
+    if (dev.MwZielAppl != MwZielTxt && dev.MwZielAppl != MwZielXls) {
+        return dev.MwText + "  -> " + target;
+    }
+    if (!written) {
+        const std::string why = dev.FtStatusText.get();
+        return dev.MwText + "  NOT written to " + target + (why.empty() ? "" : " (" + why + ")");
+    }
+    if (dev.MwZielAppl == MwZielXls && dev.LastValueRow > 0) {
+        return dev.MwText + "  -> " + target + ", row " + std::to_string(dev.LastValueRow) +
+               " of the document marked " + dev.XlsWbName;
+    }
+    return dev.MwText + "  -> " + target;
 }
 
 void PrintDeviceLine(const tDevice& dev, const std::string& text) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <string>
 
 class tDevice;
@@ -15,12 +16,21 @@ std::string DeviceLabel(const tDevice& dev);
 // "text file /path/Device1.txt", "spreadsheet column 2 of sheet "Tab1"", "no target";
 // for a switch cable its cycle step.
 std::string TargetText(const tDevice& dev);
-// The row the spreadsheet output wrote last, "" when it wrote none yet.
-std::string WrittenRowText(const tDevice& dev);
-// "error 4 - Device not opened" for a failed cable (`code` its status), else the row
-// the spreadsheet output wrote last; "" when there is nothing to tell.
+// "error 4 - Device not opened" for a failed cable or output (`code` its status), "OK"
+// when the line and the output are fine again.
 std::string DeviceErrorText(const tDevice& dev, std::int64_t code);
-// "+0001.1111  -> text file /path/Device1.txt": a value and where it went.
+// The status lines of message 1026, each told when it changes: every good spreadsheet
+// write reports "OK" again, and a line per value would say nothing.
+class tStatusLines {
+public:
+    // DeviceErrorText, or "" when the device's last status told was the same.
+    std::string Text(const tDevice& dev, std::int64_t code);
+
+private:
+    std::map<std::string, std::int64_t> last_;  // by the device's id
+};
+// "+0001.1111  -> text file /path/Device1.txt": a value and where it went (with the
+// spreadsheet row), or "+0001.1111  NOT written to text file ... (reason)".
 std::string ValueLineText(const tDevice& dev);
 
 // Prints "14:03:07  USB1 Lumo: <text>" on standard output at once; nothing for "".

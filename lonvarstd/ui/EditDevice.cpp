@@ -224,6 +224,11 @@ void TFrmEditDevice::BuildRequestPanel() {
     EdtAnforderTimer = MakeEdit(PnlAnforder, "EdtAnforderTimer", 352, 8, 81);
     const QString sep = QString("\\") + QChar(TimeSeparator());
     EdtAnforderTimer->setInputMask("99" + sep + "99" + sep + "99;_");
+    // A time below what the device can keep shows the period it will run with.
+    connect(EdtAnforderTimer, &QLineEdit::editingFinished, this, [this] {
+        EdtAnforderTimer->setText(
+            TimerText(tDevice::TimerPeriodFor(TimerMs(EdtAnforderTimer->text()), description_)));
+    });
 
     PnlAnforderCycle = MakePanel(PnlAnforder, "PnlAnforderCycle", 1, 36, 600, 50);
     PnlAnforderCycle->SetBevels(tBevel::None, tBevel::None);
@@ -420,7 +425,9 @@ void TFrmEditDevice::SetDevice(tDevice& device) {
     const auto switchAt = std::find(switchIds_.begin(), switchIds_.end(), device.AnforderSerNrTVI);
     CBxAnforderTasteTVI->setCurrentIndex(
         switchAt != switchIds_.end() ? static_cast<int>(switchAt - switchIds_.begin()) : 0);
-    EdtAnforderTimer->setText(TimerText(device.AnforderTicksTimer));
+    // The period the worker will keep, not a shorter one it would not.
+    EdtAnforderTimer->setText(
+        TimerText(tDevice::TimerPeriodFor(device.AnforderTicksTimer, device.Descr)));
     loadedTimerText_ = EdtAnforderTimer->text();
 
     RBtAnforderCycleNumber->setChecked(device.AnforderCycle);
@@ -502,9 +509,15 @@ tEditDeviceResult TFrmEditDevice::StoreDevice() {
                 ? switchIds_[static_cast<std::size_t>(switchIdx)]
                 : std::string();
     }
-    // An untouched time keeps its milliseconds, which the h:m:s text may not show.
-    if (EdtAnforderTimer->text() != loadedTimerText_) {
-        dev.AnforderTicksTimer = static_cast<std::int32_t>(TimerMs(EdtAnforderTimer->text()));
+    // An untouched time keeps its milliseconds, which the h:m:s text may not show; a
+    // timer stores the period it will run with.
+    const bool timeTouched = EdtAnforderTimer->text() != loadedTimerText_;
+    const std::int64_t timerMs =
+        timeTouched ? TimerMs(EdtAnforderTimer->text()) : dev.AnforderTicksTimer.load();
+    if (dev.AnforderType == AnforderTimer) {
+        dev.AnforderTicksTimer = tDevice::TimerPeriodFor(timerMs, chosen);
+    } else if (timeTouched) {
+        dev.AnforderTicksTimer = static_cast<std::int32_t>(timerMs);
     }
 
     dev.AnforderCycle = RBtAnforderCycleNumber->isChecked();

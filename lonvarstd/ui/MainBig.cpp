@@ -631,28 +631,12 @@ void TFrmMainBig::BtnEdtitDeviceClick() {
     }
 
     const tEditDeviceResult result = dialogs_.EditDevice(this, *dev);
-
-    // The worker reads the description on every tick: it is stopped before the new one
-    // is put in, and the port is opened again with the new line settings.
-    const int newDescr = result.NewRs232DescrIdx;
-    if (result.Ok && dev->Connection == ConnectionRs232 && newDescr >= 0 &&
-        static_cast<std::size_t>(newDescr) < d_.Rs232Descrs.size() && newDescr != dev->DescrIdx) {
-        const bool running = dev->Thread != nullptr;
-        const bool opened = dev->Opened;
-        d_.StopThread(devIdx);
-        dev->DescrIdx = newDescr;
-        dev->Descr = d_.Rs232Descrs[static_cast<std::size_t>(newDescr)].get();
-        dev->DescrText = dev->Descr->TypeName;
-        if (running || opened) {
-            dev->Close();
-            dev->Open();
-        }
-        if (running) d_.StartThread(devIdx);
-    }
+    // Cancel changed nothing. On OK the dialog has stored the start folders itself (and
+    // shown a failure of that).
+    if (result.Ok) d_.ApplyDeviceEdit(devIdx, result.NewRs232DescrIdx);
     ShowDevice(panelIndex);
-    d_.SaveProgIni();
     // Gauges show the name of the switch that requests them.
-    if (dev->Connection == ConnectionUsb && dev->IsSwitch()) {
+    if (result.Ok && dev->Connection == ConnectionUsb && dev->IsSwitch()) {
         for (std::size_t i = 0; i < FPanels.size(); ++i) ShowRequestInfo(static_cast<int>(i));
     }
 }
@@ -675,10 +659,7 @@ void TFrmMainBig::SpBTimerClick(int panelIndex) {
 }
 
 void TFrmMainBig::MItResetZyklusClick() {
-    for (auto& dev : d_.Devices) {
-        dev->SchalterCycleIdx = 0;
-        dev->XlsRow = dev->MwXlsZielStartRow;
-    }
+    d_.ResetCycles();
     ShowDeviceOnAllPanels();
 }
 
@@ -716,7 +697,10 @@ void TFrmMainBig::MItDateiClick() {
         tModalDialogGuard guard;
         confirmed = dialogs_.EditExcelGlobal(this);
     }
-    if (confirmed) ShowDeviceOnAllPanels();
+    if (!confirmed) return;
+    // The spreadsheet globals are part of the configuration.
+    d_.SettingsEdited = true;
+    ShowDeviceOnAllPanels();
 }
 
 void TFrmMainBig::MitInfoClick() {
@@ -734,22 +718,12 @@ void TFrmMainBig::MItFensterschliessenClick() {
 }
 
 void TFrmMainBig::BtnExcelStartClick() {
-    const tDevice* dev = DeviceOf(FCurrentPanel);
-    if (dev == nullptr) return;
-    const int devIdx = FPanels[static_cast<std::size_t>(FCurrentPanel)]->DeviceIndex;
-    tDevice& target = *d_.Devices[static_cast<std::size_t>(devIdx)];
-    for (const char* text : {"M1,-1234.1234\r", "-5678.9\r", "47.11\r"}) {
-        target.AppendValue(text);
-        d_.EvaluateValue(devIdx);
-        // Off the queue before the write, which also writes what is still queued.
-        d_.DropValue(devIdx);
-        try {
-            d_.XlsWriteValue(devIdx);
-        } catch (const std::exception& e) {
-            tModalDialogGuard guard;
-            UserDialogs().ShowMessage(this, QString::fromStdString(e.what()));
-            return;
-        }
+    if (DeviceOf(FCurrentPanel) == nullptr) return;
+    try {
+        d_.XlsWriteTestValues(FPanels[static_cast<std::size_t>(FCurrentPanel)]->DeviceIndex);
+    } catch (const std::exception& e) {
+        tModalDialogGuard guard;
+        UserDialogs().ShowMessage(this, QString::fromStdString(e.what()));
     }
 }
 

@@ -191,6 +191,32 @@ TEST_F(EditDeviceTest, OkStoresWhatTheUserChanged) {
     EXPECT_EQ(dev.MwTxtZielFile, "/data/right.txt");
 }
 
+// The dialog shows and stores the period the worker will keep: never below a second.
+TEST_F(EditDeviceTest, ATimerTooShortShowsAndStoresThePeriodThatWillRun) {
+    struct tCase {
+        const char* typed;
+        const char* shown;
+        std::int32_t stored;
+    };
+    for (const tCase c :
+         {tCase{"00:00:00", "00:00:01", 1000}, tCase{"00:00:07", "00:00:07", 7000}}) {
+        SCOPED_TRACE(c.typed);
+        Run(UsbGauge, [&](TFrmEditDevice& f) {
+            Choose(f.CBxAnforderType, AnforderTimer);
+            f.EdtAnforderTimer->setText(c.typed);
+            emit f.EdtAnforderTimer->editingFinished();
+            EXPECT_EQ(f.EdtAnforderTimer->text(), c.shown);
+        });
+        EXPECT_EQ(Dev(UsbGauge).AnforderTicksTimer, c.stored);
+        EXPECT_EQ(Dev(UsbGauge).TimerPeriodMs(), c.stored);
+    }
+    // A period of 0 from a settings file shows, and is stored as, what runs.
+    Dev(UsbGauge).AnforderType = AnforderTimer;
+    Dev(UsbGauge).AnforderTicksTimer = 0;
+    Run(UsbGauge, [](TFrmEditDevice& f) { EXPECT_EQ(f.EdtAnforderTimer->text(), "00:00:01"); });
+    EXPECT_EQ(Dev(UsbGauge).AnforderTicksTimer, 1000);
+}
+
 TEST_F(EditDeviceTest, TheTimerUsesTheLocaleTimeSeparator) {
     tavrix::SetLocaleSeparators(',', '.');
     Run(ComGauge, [](TFrmEditDevice& f) {

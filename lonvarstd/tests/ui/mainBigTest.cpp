@@ -382,6 +382,46 @@ TEST_F(MainBigTest, NewDescriptionOfAComGaugeIsPutInBetweenStopAndStart) {
     EXPECT_TRUE(Eventually([&] { return Panel(0).PnlMw->Caption() == "+0002.2222"; }));
 }
 
+// After the dialog: only OK changes anything or counts as an edit of the run, a program
+// INI file that cannot be written (the dialog reported that itself) stops nothing, and
+// a renamed switch cable shows its new name at the gauges it requests.
+TEST_F(MainBigTest, AfterTheDeviceDialogOnlyOkCountsAndARenamedSwitchShowsAtItsGauges) {
+    Bench("port COM1");
+    Bench("cable sw serial=SW1 desc=TV-I");
+    for (const bool ok : {false, true}) {
+        SCOPED_TRACE(ok ? "OK" : "Cancel");
+        std::filesystem::remove_all(ProgIniFile);
+        Open(WithEdit([&](QWidget*, tDevice& dev) {
+            if (ok) dev.DeviceName = "Foot pedal";
+            return Edited(ok);
+        }));
+        ASSERT_EQ(window->Panels().size(), 2u);
+        const int gaugeAt = d.Devices[0]->Connection == ConnectionRs232 ? 0 : 1;
+        tDevice& gauge = *d.Devices[static_cast<std::size_t>(gaugeAt)];
+        tDevice& sw = *d.Devices[static_cast<std::size_t>(1 - gaugeAt)];
+        TypeComGauge(gauge);
+        gauge.AnforderType = AnforderSwitch;
+        gauge.AnforderSerNrTVI = sw.GetId();
+        sw.DeviceName = "Pedal";
+        window->ShowDevice(gaugeAt);
+        EXPECT_TRUE(Text(Panel(gaugeAt).LblAnforder).contains("Pedal"));
+        d.SettingsEdited = false;
+        // The program INI file cannot be written: a folder stands in its place.
+        std::filesystem::remove_all(ProgIniFile);
+        std::filesystem::create_directory(ProgIniFile);
+
+        window->SelectPanel(1 - gaugeAt);
+        EXPECT_NO_THROW(window->BtnEdtitDeviceClick());
+        EXPECT_EQ(d.SettingsEdited, ok);
+        EXPECT_EQ(Text(Panel(gaugeAt).LblAnforder).contains("Foot pedal"), ok);
+        EXPECT_TRUE(answers.Messages.empty());
+        std::filesystem::remove_all(ProgIniFile);
+        window->ClearDeviceList(true);
+        status.Window = nullptr;
+        window.reset();
+    }
+}
+
 // --- selection and keys ---
 
 TEST_F(MainBigTest, PreviousAndNextWrapAndKeysActOnlyInTheirWindow) {
