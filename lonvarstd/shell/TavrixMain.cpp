@@ -333,8 +333,8 @@ void TFrmTavrixMain::HandleEngineEvent(const tEngineEvent& event) {
             }
             LedMw->SetValue(true);
             if (mainWindow_) mainWindow_->ShowDeviceError(index, event.WParam != 0);
-            // The terminal learns where each spreadsheet value went and why a cable failed.
-            PrintDeviceLine(dev, DeviceErrorText(dev, event.WParam));
+            // The terminal learns why a cable or an output failed, and when it is fine again.
+            PrintDeviceLine(dev, statusLines_.Text(dev, event.WParam));
             break;
         }
         case tEngineEvent::DeviceState:
@@ -427,27 +427,52 @@ void TFrmTavrixMain::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+void TFrmTavrixMain::EndWithoutDisplay() {
+    if (!closed_) FormClose();
+}
+
 void TFrmTavrixMain::FormClose() {
     closed_ = true;
     TimerStart.stop();
     // The hook goes first, while the window it posts to and D are still there.
     keyWatch_.reset();
     RemoveHook();
-    try {
-        if (!SwitchI && D != nullptr) {
-            TNewIniFile ini(ProgIniFile);
-            Size.Store(ini, TSize::SectionFor(kFormName));
-            ini.UpdateFile();
-            if (MainShown && AskOnClose &&
-                UserDialogs().Confirm(this, TranslateText("~Aktuelle Einstellungen Speichern?"))) {
-                D->SaveConfig(false);
-            }
-        }
-    } catch (const std::exception& e) {
-        ShowError(QString::fromStdString(e.what()));
+    if (!SwitchI && D != nullptr) {
+        // The placement and the settings have their own guards: a program INI file that
+        // cannot be written must not cost the device settings of the run.
+        const std::string placementError = Size.StoreInProgIni();
+        if (!placementError.empty() && AskOnClose)
+            ShowError(QString::fromStdString(placementError));
+        SaveSettingsOnClose();
     }
     FreeEngine();
     emit Closed();
+}
+
+void TFrmTavrixMain::SaveSettingsOnClose() {
+    bool save = false;
+    if (MainShown && AskOnClose) {
+        save = UserDialogs().Confirm(this, TranslateText("~Aktuelle Einstellungen Speichern?"));
+    }
+    // An end signal (also one that came while the question was open) has nobody to ask:
+    // what the user changed in this run is saved rather than lost without a word.
+    const bool unattended = !AskOnClose;
+    if (unattended) save = D->SettingsEdited;
+    if (!save) return;
+    try {
+        D->SaveConfig(false);
+        if (unattended) {
+            std::printf("%s  settings changed in this run saved to %s\n", ClockText().c_str(),
+                        D->TvcFileName.c_str());
+            std::fflush(stdout);
+        }
+    } catch (const std::exception& e) {
+        if (unattended) {
+            std::fprintf(stderr, "LonvarStd: %s\n", e.what());
+        } else {
+            ShowError(QString::fromStdString(e.what()));
+        }
+    }
 }
 
 // Resets the devices (settings kept in "TVC.TMP"), frees the main window, D and the

@@ -16,6 +16,7 @@
 #include "engine/deviceListModel.h"
 #include "shell/engineEvent.h"
 #include "shell/hookLoader.h"
+#include "shell/valueReport.h"
 #include "ui/Frmsize.h"
 
 class TD;
@@ -68,7 +69,8 @@ public:
     bool MainShown = false;
     bool Busy = false;
     // Whether the close asks to save the settings (when the main window was shown); an
-    // end signal (Ctrl-C, log-out) closes without asking, as nobody is there to answer.
+    // end signal (Ctrl-C, log-out) closes without asking, as nobody is there to answer,
+    // and saves them when the user changed them in this run (D->SettingsEdited).
     bool AskOnClose = true;
     // Kept here, not only in D, so that the close can remove the hook before D goes.
     bool HookActive = false;
@@ -86,6 +88,9 @@ public:
     int ValuesHandled() const { return valuesHandled_; }
 
     void SchowGanzBildDblClick();
+    // The close without the window system (it is gone): the same steps as closeEvent's.
+    void EndWithoutDisplay();
+    bool IsClosed() const { return closed_; }
 
 signals:
     // The close has freed the engine: the program ends (after the init run's pause).
@@ -103,6 +108,9 @@ private:
     void TakeLanguageIni();
     void FormShow();
     void FormClose();
+    // The save question, or without anybody to ask (an end signal) the save of the
+    // settings changed in this run.
+    void SaveSettingsOnClose();
     void FreeEngine();
     void TimerStartTimer();
     void TimerLedTimer();
@@ -126,6 +134,7 @@ private:
     std::unique_ptr<class tKeyWatch> keyWatch_;
     QObject* engineEvents_ = nullptr;
     std::deque<std::pair<int, std::uint32_t>> pendingValues_;
+    tStatusLines statusLines_;
     bool closed_ = false;
     bool shownOnce_ = false;
     int valuesHandled_ = 0;

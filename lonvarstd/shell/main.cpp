@@ -16,6 +16,8 @@
 #include "shell/SingleInstance.h"
 #include "shell/TavrixMain.h"
 #include "shell/commandLineRequests.h"
+#include "shell/displayLoss.h"
+#include "shell/outsideEnd.h"
 #include "shell/requestCommand.h"
 #include "support/prog_paths.h"
 #include "ui/DialogCalls.h"
@@ -130,14 +132,15 @@ int main(int argc, char** argv) {
         char drained[16];
         while (read(signalPipe[0], drained, sizeof drained) > 0) {
         }
-        status->AskOnClose = false;
-        status->close();
+        CloseFromOutside(status);
     });
+    EndLikeASignalWhenTheDisplayGoes(status);
     QObject::connect(status, &TFrmTavrixMain::Closed, &app, [] {
         QTimer::singleShot(SwitchI ? kEndPauseMs : 0, qApp, &QCoreApplication::quit);
     });
     status->show();
     const int result = QApplication::exec();
+    EndLikeASignalWhenTheDisplayGoes(nullptr);
     form.reset();
     return result;
 }

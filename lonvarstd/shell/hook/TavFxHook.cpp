@@ -44,7 +44,9 @@ struct tHook {
 };
 
 std::mutex installMutex;
-std::unique_ptr<tHook> installed;
+// No static destructor: a process that ends by exit() with the hook installed (the
+// window system does on a lost display) must not meet a thread still joinable.
+tHook* installed = nullptr;
 
 // A lost X server must not end the program (Xlib's default is to exit).
 void OnConnectionLost(Display*, void* hook) {
@@ -138,7 +140,7 @@ TAVFX_EXPORT int InstallHook(TavFxPostMessage post, void* window) {
         if (!hook) return 0;
         tHook& watched = *hook;
         hook->thread = std::thread([&watched] { Watch(watched); });
-        installed = std::move(hook);
+        installed = hook.release();
         return 1;
     } catch (...) {
         return 0;
@@ -153,5 +155,6 @@ TAVFX_EXPORT void UninstallHook(void) {
     }
     // Once joined, no key can be posted any more.
     if (installed->thread.joinable()) installed->thread.join();
-    installed.reset();
+    delete installed;
+    installed = nullptr;
 }

@@ -65,6 +65,51 @@ double Ms(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
 }
 
+// The top-level window whose title holds `part` (none: 0), and a double click on it.
+Window FindWindowTitled(Display* display, const std::string& part) {
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
+        return 0;
+    }
+    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+    const Atom netName = XInternAtom(display, "_NET_WM_NAME", False);
+    Window found = 0;
+    for (unsigned i = 0; i < count && found == 0; ++i) {
+        XWindowAttributes attributes{};
+        if (!XGetWindowAttributes(display, children[i], &attributes) ||
+            attributes.map_state != IsViewable) {
+            continue;
+        }
+        Atom type = 0;
+        int format = 0;
+        unsigned long items = 0, left = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(display, children[i], netName, 0, 256, False, utf8, &type, &format,
+                               &items, &left, &data) == Success &&
+            data != nullptr) {
+            if (std::string(reinterpret_cast<char*>(data), items).find(part) != std::string::npos)
+                found = children[i];
+            XFree(data);
+        }
+    }
+    if (children != nullptr) XFree(children);
+    return found;
+}
+
+void DoubleClick(Display* display, Window window) {
+    int x = 0, y = 0;
+    Window child = 0;
+    XTranslateCoordinates(display, window, DefaultRootWindow(display), 20, 20, &x, &y, &child);
+    XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
+    for (int click = 0; click < 2; ++click) {
+        XTestFakeButtonEvent(display, 1, True, CurrentTime);
+        XTestFakeButtonEvent(display, 1, False, CurrentTime);
+    }
+    XSync(display, False);
+}
+
 class ProgramTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { server_ = new TXvfbServer(); }
@@ -305,6 +350,53 @@ TEST_F(ProgramTest, ClosingWithoutTheMainWindowAsksNothingAndKeepsSettingsAndPla
     program.Signal(SIGTERM);
     EXPECT_EQ(program.WaitForExit(kWait), 0) << "a question would hold the close";
     EXPECT_NE(ReadText(Prog("TVC.TMP")).find("[Lumo LU000001]"), std::string::npos);
+    EXPECT_NE(ReadText(Prog("LonvarStd.INI")).find("[FrmTavrixMain_"), std::string::npos);
+    EXPECT_NE(BenchLog().find("lumo close"), std::string::npos);
+}
+
+TEST_F(ProgramTest, AnEndSignalWhileTheDeviceDialogIsOpenCancelsItAndEndsAsUsual) {
+    WriteConfig(kLumoOnF2);
+    TChildProcess& program = Start();
+    ASSERT_TRUE(WaitReady()) << Output();
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    // The status window's double click shows the main window; Enter there edits the
+    // selected device.
+    Window status = 0;
+    ASSERT_TRUE(WaitFor([&] { return (status = FindWindowTitled(display, "Lonvar")) != 0; }));
+    DoubleClick(display, status);
+    ASSERT_TRUE(WaitFor([&] { return FindWindowTitled(display, "(DEFAULT.TVC)") != 0; }));
+    std::this_thread::sleep_for(300ms);  // until it has the focus
+    const KeyCode enter = XKeysymToKeycode(display, XK_Return);
+    XTestFakeKeyEvent(display, enter, True, CurrentTime);
+    XTestFakeKeyEvent(display, enter, False, CurrentTime);
+    XSync(display, False);
+    ASSERT_TRUE(WaitFor([&] { return FindWindowTitled(display, "parametrieren") != 0; }))
+        << Output();
+
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.WaitForExit(kWait), 0) << Output();
+    XCloseDisplay(display);
+    EXPECT_EQ(Output().find("terminate"), std::string::npos) << Output();
+    EXPECT_NE(ReadText(Prog("TVC.TMP")).find("[Lumo LU000001]"), std::string::npos);
+    EXPECT_NE(ReadText(Prog("LonvarStd.INI")).find("[FrmTavrixMain_"), std::string::npos);
+    EXPECT_NE(BenchLog().find("lumo close"), std::string::npos);
+}
+
+TEST_F(ProgramTest, TheDisplayGoingAwayEndsTheProgramLikeAnEndSignal) {
+    WriteConfig(kLumoOnF2);
+    auto own = std::make_unique<TXvfbServer>();
+    ASSERT_TRUE(own->Running());
+    setenv("DISPLAY", own->Display().c_str(), 1);
+    TChildProcess& program = Start();
+    setenv("DISPLAY", server_->Display().c_str(), 1);
+    ASSERT_TRUE(WaitReady()) << Output();
+    ASSERT_TRUE(WaitFor([&] { return BenchLog().find("lumo open") != std::string::npos; }));
+
+    own.reset();
+    EXPECT_EQ(program.WaitForExit(kWait), 0) << Output();
+    EXPECT_EQ(Output().find("terminate"), std::string::npos) << Output();
+    EXPECT_NE(ReadText(Prog("TVC.TMP")).find("[Lumo LU000001]"), std::string::npos) << Output();
     EXPECT_NE(ReadText(Prog("LonvarStd.INI")).find("[FrmTavrixMain_"), std::string::npos);
     EXPECT_NE(BenchLog().find("lumo close"), std::string::npos);
 }

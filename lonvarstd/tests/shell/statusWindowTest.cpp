@@ -458,6 +458,51 @@ TEST_F(StatusWindowTest, CloseRemovesTheHookFirstThenAsksOnlyIfTheMainWindowWasS
     }
 }
 
+// The device settings survive the close: an unwritable program INI file is reported and
+// the question still comes; an end signal saves what the user changed in this run.
+TEST_F(StatusWindowTest, SettingsOfTheRunSurviveABrokenProgramIniAndAnEndSignal) {
+    struct tCase {
+        const char* name;
+        bool iniBroken;
+        bool endSignal;
+        bool edited;
+        std::size_t questions;
+        std::size_t messages;
+        bool saved;
+    };
+    const tCase cases[] = {
+        {"program INI file unwritable, answered yes", true, false, false, 1, 1, true},
+        {"end signal after an edit", false, true, true, 0, 0, true},
+        {"end signal without an edit", false, true, false, 0, 0, false},
+    };
+    for (const tCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(ProgIniFile);
+        WriteFile(prog.path("DAT/DEFAULT.TVC"), "");
+        dialogs.Questions.clear();
+        dialogs.Messages.clear();
+        dialogs.Answer = true;
+        StartAndWaitReady();
+        form->SchowGanzBildDblClick();
+        D->SettingsEdited = c.edited;
+        // A folder where the file should be cannot be read or written.
+        if (c.iniBroken) {
+            std::filesystem::remove_all(ProgIniFile);
+            std::filesystem::create_directory(ProgIniFile);
+        }
+        form->AskOnClose = !c.endSignal;
+        form->close();
+
+        EXPECT_EQ(dialogs.Questions.size(), c.questions);
+        EXPECT_EQ(dialogs.Messages.size(), c.messages);
+        EXPECT_EQ(
+            ReadFile(prog.path("DAT/DEFAULT.TVC")).find("[Lumo LU000001]") != std::string::npos,
+            c.saved);
+        form.reset();
+    }
+    std::filesystem::remove_all(ProgIniFile);
+}
+
 TEST_F(StatusWindowTest, InitRunOpensAndClosesEveryDeviceOnceAndEndsWithoutAsking) {
     bench.run("clearlog");
     bool closed = false;
