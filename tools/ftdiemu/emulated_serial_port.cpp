@@ -33,12 +33,16 @@ void ring(int fd) {
 
 EmulatedSerialPort::EmulatedSerialPort(std::string name)
     : name_(std::move(name)), inputs_(TIOCM_DSR | TIOCM_CTS | TIOCM_CD) {
-    syspath_ = "/sys/devices/platform/serial8250/tty/" + name_;
-    char text[512];
+    // Under a UART of its own, of a real type, as the port listing wants it.
+    const std::string parent = "/devices/platform/serial8250." + name_;
+    syspath_ = "/sys" + parent + "/tty/" + name_;
+    char text[768];
     std::snprintf(text, sizeof(text),
+                  "P: %s\nE: SUBSYSTEM=platform\nE: DRIVER=serial8250\n\n"
                   "P: %s\nN: %s\nE: DEVNAME=/dev/%s\nE: SUBSYSTEM=tty\nE: MAJOR=4\nE: MINOR=64\n"
-                  "A: dev=4:64\n",
-                  syspath_.substr(4).c_str(), name_.c_str(), name_.c_str());
+                  "A: dev=4:64\nA: type=4\nL: device=../../../serial8250.%s\n",
+                  parent.c_str(), syspath_.substr(4).c_str(), name_.c_str(), name_.c_str(),
+                  name_.c_str());
     UMockdevTestbed* bed = Testbed::instance().get();
     GError* error = nullptr;
     handler_ = umockdev_ioctl_base_new();

@@ -2,16 +2,20 @@
 // USB device files and runs a command on them, which sees them through the real
 // libusb and libftdi1:
 //
-//   ftdiemu --gauge LU000001:Lumo --switch TV000001:TV-I -- ./LonvarStd
+//   ftdiemu --gauge LU000001:Lumo --switch TV000001:TV-I --com ttyS0 -- ./LonvarStd
 //
 // Without a command it prints the environment a program needs to see the cables
 // and "ready". In both cases it takes commands on stdin, one per line:
 //   unplug N | plug N | press N | release N | edges N | send N TEXT
-// (N counts the cables from 1 in the order given).
+// (N counts the cables from 1 in the order given). A port given with --com
+// (a node below /dev) has a gauge that answers a DTR pulse too.
 
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,6 +27,7 @@
 #include <vector>
 
 #include "emulated_ft232r.h"
+#include "emulated_serial_port.h"
 #include "usb_testbed.h"
 
 namespace {
@@ -30,10 +35,16 @@ namespace {
 using tavrix::ftdiemu::CableIdentity;
 using tavrix::ftdiemu::EmulatedFt232r;
 
+pid_t child = -1;
+
+void forward(int signal) {
+    if (child > 0) ::kill(child, signal);
+}
+
 int usage() {
     std::fprintf(stderr,
                  "usage: ftdiemu [--gauge SERIAL:DESC] [--switch SERIAL:DESC] "
-                 "[--pid HEX] [--delay MS] [-- COMMAND ARGS...]\n");
+                 "[--com NAME] [--pid HEX] [--delay MS] [-- COMMAND ARGS...]\n");
     return 2;
 }
 
@@ -88,6 +99,7 @@ int main(int argc, char** argv) {
         bool gauge;
     };
     std::vector<Wanted> wanted;
+    std::vector<std::string> ports;
     for (; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--") {
@@ -100,6 +112,8 @@ int main(int argc, char** argv) {
             const auto colon = v.find(':');
             if (colon == std::string::npos) return usage();
             wanted.push_back({v.substr(0, colon), v.substr(colon + 1), a == "--gauge"});
+        } else if (a == "--com") {
+            ports.push_back(v);
         } else if (a == "--pid") {
             product = static_cast<std::uint16_t>(std::strtoul(v.c_str(), nullptr, 16));
         } else if (a == "--delay") {
@@ -108,7 +122,7 @@ int main(int argc, char** argv) {
             return usage();
         }
     }
-    if (wanted.empty()) wanted.push_back({"LU000001", "Lumo", true});
+    if (wanted.empty() && ports.empty()) wanted.push_back({"LU000001", "Lumo", true});
 
     tavrix::ftdiemu::Testbed& bed = tavrix::ftdiemu::Testbed::instance();
     int address = 2;
@@ -127,6 +141,16 @@ int main(int argc, char** argv) {
         }
         cables.push_back(std::move(cable));
     }
+    std::vector<std::unique_ptr<tavrix::ftdiemu::EmulatedSerialPort>> serialPorts;
+    for (const std::string& name : ports) {
+        auto port = std::make_unique<tavrix::ftdiemu::EmulatedSerialPort>(name);
+        tavrix::gaugebench::SimulatedGauge g;
+        g.answer = "+0002.2222 mm\r";
+        g.delayMs = delayMs + 10;
+        g.vary = true;
+        port->setGauge(g);
+        serialPorts.push_back(std::move(port));
+    }
     const std::string preload = tavrix::ftdiemu::preloadList();
     if (i >= argc) {
         std::printf("UMOCKDEV_DIR=%s\nLD_PRELOAD=%s\nready\n", bed.rootDir().c_str(),
@@ -135,16 +159,22 @@ int main(int argc, char** argv) {
         control(cables);
         return 0;
     }
-    const pid_t child = fork();
+    child = fork();
     if (child == 0) {
+        // The command ends with us, however we end.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
         setenv("LD_PRELOAD", preload.c_str(), 1);
         execvp(argv[i], argv + i);
         std::perror(argv[i]);
         _exit(127);
     }
+    // A stop meant for us is meant for the command: it ends, then we do.
+    std::signal(SIGTERM, forward);
+    std::signal(SIGINT, forward);
+    std::signal(SIGHUP, forward);
     std::thread(control, std::ref(cables)).detach();
     int status = 0;
-    while (waitpid(child, &status, 0) < 0) {
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
     std::_Exit(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status));
 }

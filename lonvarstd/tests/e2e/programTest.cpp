@@ -19,6 +19,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "bench/bench_link.h"
@@ -119,6 +120,11 @@ protected:
     }
 
     void SetUp() override {
+        PrepareProgramFolder();
+        if (!HasFatalFailure()) StartBench();
+    }
+    // A copy of the program folder of the test's own, with no settings yet.
+    void PrepareProgramFolder() {
         ASSERT_TRUE(server_->Running()) << "Xvfb did not start";
         setenv("DISPLAY", server_->Display().c_str(), 1);
         std::string pattern = (fs::temp_directory_path() / "lonvarstd-e2e-XXXXXX").string();
@@ -134,7 +140,8 @@ protected:
         // The COM ports the program may test are the bench's only.
         std::ofstream((dir_ / "prog" / "LonvarStd.INI").string(), std::ios::binary)
             << "[COMPORTS]\r\nCOM2=" << (dir_ / "no-tty").string() << "\r\n";
-
+    }
+    void StartBench() {
         const std::string socket = (dir_ / "bench.sock").string();
         bench_ = std::make_unique<TChildProcess>(
             GAUGEBENCH_PROGRAM, std::vector<std::string>{"--empty", "--socket", socket},
@@ -402,3 +409,59 @@ TEST_F(ProgramTest, TheDisplayGoingAwayEndsTheProgramLikeAnEndSignal) {
 }
 
 }  // namespace
+
+// No gauge bench: the program runs under the cable emulator (its own process), on an
+// emulated FT232R gauge cable and an emulated COM1, through the real libusb, libftdi1
+// and termios code.
+class EmulatedDevicesProgramTest : public ProgramTest {
+protected:
+    void SetUp() override { PrepareProgramFolder(); }
+    TChildProcess& StartOnEmulatedDevices() {
+        const std::string out = (dir_ / "emulated.txt").string();
+        programs_.push_back(std::make_unique<TChildProcess>(
+            "/bin/sh",
+            std::vector<std::string>{"-c", "exec \"$0\" \"$@\" </dev/null >" + out + " 2>&1",
+                                     FTDIEMU_PROGRAM, "--gauge", "LU000001:Lumo", "--com", "ttyS0",
+                                     "--", Prog("LonvarStd")},
+            std::map<std::string, std::string>{{"XDG_RUNTIME_DIR", (dir_ / "rt").string()},
+                                               {"QT_QPA_PLATFORM", "xcb"}}));
+        outputs_.push_back(out);
+        return *programs_.back();
+    }
+};
+
+TEST_F(EmulatedDevicesProgramTest, RequestKeysBringValuesFromTheUsbGaugeAndCom1IntoTheirFiles) {
+    const std::string usbFile = Prog("DAT/usb.txt"), comFile = Prog("DAT/com1.txt");
+    WriteConfig(
+        "[Lumo LU000001]\r\nDeviceName=Lumo F2\r\nAnforderType=1\r\n"
+        "AnforderTasteKeyb=F2\r\nMwZielAppl=2\r\nMwTxtZielFile=" +
+        usbFile +
+        "\r\n[COM_1]\r\nDeviceDescription=Lumo\r\nDeviceName=Gauge F3\r\n"
+        "AnforderType=1\r\nAnforderTasteKeyb=F3\r\nMwZielAppl=2\r\nMwTxtZielFile=" +
+        comFile + "\r\n");
+    TChildProcess& program = StartOnEmulatedDevices();
+    ASSERT_TRUE(WaitReady()) << Output();
+    tOtherXApplication other;
+    ASSERT_TRUE(other.Open());
+    std::vector<double> usbMs, comMs;
+    for (int press = 1; press <= 3; ++press) {
+        for (auto [key, file, ms] :
+             {std::tuple{XK_F2, &usbFile, &usbMs}, std::tuple{XK_F3, &comFile, &comMs}}) {
+            const auto pressed = Clock::now();
+            ASSERT_TRUE(other.Type(key));
+            ASSERT_TRUE(WaitFor([&] { return CountOf(ReadText(*file), "\r\n") == press; }))
+                << "press " << press << " of " << *file << "\n"
+                << Output();
+            ms->push_back(Ms(Clock::now() - pressed));
+        }
+    }
+    EXPECT_TRUE(program.Running());
+    // The gauges change their last digit on every reading.
+    EXPECT_EQ(ReadText(usbFile), "+0001.1111\r\n+0001.1112\r\n+0001.1113\r\n");
+    EXPECT_EQ(ReadText(comFile), "+0002.2222\r\n+0002.2223\r\n+0002.2224\r\n");
+    std::printf(
+        "[ figures ] emulated devices, key press to value in the text file: USB gauge "
+        "%.0f/%.0f/%.0f ms, COM1 gauge %.0f/%.0f/%.0f ms (each with the 100 ms pulse "
+        "and the gauge's answer delay)\n",
+        usbMs[0], usbMs[1], usbMs[2], comMs[0], comMs[1], comMs[2]);
+}
