@@ -90,6 +90,10 @@ tGlobalShortcuts::tGlobalShortcuts(const QDBusConnection& bus, QObject* parent)
     qDBusRegisterMetaType<tPortalShortcut>();
     qDBusRegisterMetaType<tPortalShortcuts>();
     bus_.connect(kService, kPath, kShortcuts, "Activated", this, SLOT(OnActivated(QDBusMessage)));
+    // Every request's answer, watched from the start: a match added just before a call
+    // can reach the bus after the call, and an answer sent at once would be lost.
+    bus_.connect(kService, QString(), kRequest, "Response", this,
+                 SLOT(OnResponse(uint, QVariantMap, QDBusMessage)));
 }
 
 tGlobalShortcuts::~tGlobalShortcuts() {
@@ -189,9 +193,7 @@ void tGlobalShortcuts::CloseSession() {
 }
 
 void tGlobalShortcuts::CallWithRequest(QDBusMessage call, const QString& token) {
-    // Watched before the call, so that an answer sent at once is not missed.
     pendingRequest_ = RequestPath(token);
-    WatchRequest(pendingRequest_);
     auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
         w->deleteLater();
@@ -202,17 +204,8 @@ void tGlobalShortcuts::CallWithRequest(QDBusMessage call, const QString& token) 
             return;
         }
         // Older portals may name another request object than the one foreseen.
-        const QString path = reply.value().path();
-        if (path != pendingRequest_) {
-            pendingRequest_ = path;
-            WatchRequest(path);
-        }
+        pendingRequest_ = reply.value().path();
     });
-}
-
-void tGlobalShortcuts::WatchRequest(const QString& path) {
-    bus_.connect(kService, path, kRequest, "Response", this,
-                 SLOT(OnResponse(uint, QVariantMap, QDBusMessage)));
 }
 
 QString tGlobalShortcuts::RequestPath(const QString& token) const {
@@ -223,9 +216,7 @@ QString tGlobalShortcuts::RequestPath(const QString& token) const {
 
 void tGlobalShortcuts::OnResponse(uint response, const QVariantMap& results,
                                   const QDBusMessage& message) {
-    bus_.disconnect(kService, message.path(), kRequest, "Response", this,
-                    SLOT(OnResponse(uint, QVariantMap, QDBusMessage)));
-    if (message.path() != pendingRequest_) return;
+    if (pendingRequest_.isEmpty() || message.path() != pendingRequest_) return;
     pendingRequest_.clear();
     if (response != 0) {
         // 1: the user said no; 2: the portal could not.

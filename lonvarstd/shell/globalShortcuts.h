@@ -51,7 +51,6 @@ private:
     void CloseSession();
     // Sends a call that answers through a Request object; `token` names it.
     void CallWithRequest(QDBusMessage call, const QString& token);
-    void WatchRequest(const QString& path);
     void Finish(tPortalState state);
     QString RequestPath(const QString& token) const;
 

@@ -8,6 +8,7 @@
 #include "engine/dataModule.h"
 #include "shell/engineEvent.h"
 #include "shell/globalShortcuts.h"
+#include "shell/gnomeShortcuts.h"
 #include "shell/keySource.h"
 #include "shell/requestCommand.h"
 #include "shell/valueReport.h"
@@ -36,6 +37,7 @@ std::vector<std::uint16_t> RequestKeysInUse(const TD& d) {
 tKeyWatch::tKeyWatch(TD& d, QWidget* statusWindow, bool hook) : d_(d), statusWindow_(statusWindow) {
     ways_.WaylandSession = WaylandSessionFromEnvironment();
     ways_.Hook = hook;
+    gnome_ = ways_.WaylandSession && GnomeShortcutsAvailable();
     if (ways_.WaylandSession && QDBusConnection::sessionBus().isConnected()) {
         portal_ = std::make_unique<tGlobalShortcuts>(QDBusConnection::sessionBus());
         connect(this, &tKeyWatch::KeysChanged, portal_.get(), &tGlobalShortcuts::Bind);
@@ -76,6 +78,10 @@ void tKeyWatch::CheckKeys() {
     if (checkedOnce_ && keys == keys_) return;
     checkedOnce_ = true;
     keys_ = std::move(keys);
+    if (gnome_) {
+        ways_.DesktopShortcuts = !keys_.empty() && GnomeShortcutsOfOurs() == keys_;
+        Show();
+    }
     emit KeysChanged(keys_);
     TellUnwatchedOnce();
 }
@@ -101,8 +107,9 @@ void tKeyWatch::TellUnwatchedOnce() {
     QString text = TranslateText("~Anforderungstasten anderer Programme kommen nicht an");
     const QString program = QCoreApplication::applicationFilePath();
     for (std::uint16_t key : keys_) {
-        text += "\n" + program + " --request " + QString::fromStdString(RequestKeyName(key));
+        text += "\n" + QString::fromStdString(RequestCommandLine(program.toStdString(), key));
     }
+    text += "\n" + TranslateText("~Einstellungen > Tastenkürzel des Desktops hilft dabei.");
     // Not inside the start-up step or the portal's answer that found it.
     QMetaObject::invokeMethod(
         statusWindow_, [window = statusWindow_, text] { UserDialogs().ShowMessage(window, text); },

@@ -54,6 +54,7 @@ private:
     std::unique_ptr<tGlobalShortcuts> portal_;
     QTimer keyCheck_;
     std::string lastLine_;
+    bool gnome_ = false;  // GNOME's shortcuts can be ours
     bool told_ = false;
     bool checkedOnce_ = false;
 };

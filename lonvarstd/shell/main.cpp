@@ -13,10 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "engine/dataModule.h"
 #include "shell/SingleInstance.h"
 #include "shell/TavrixMain.h"
 #include "shell/commandLineRequests.h"
+#include "shell/desktopShortcutsCommand.h"
 #include "shell/displayLoss.h"
+#include "shell/keyWatch.h"
 #include "shell/outsideEnd.h"
 #include "shell/requestCommand.h"
 #include "support/prog_paths.h"
@@ -64,9 +67,16 @@ public:
     }
 };
 
-tStatusWindowParts ProgramParts() {
+tStatusWindowParts ProgramParts(TFrmTavrixMain* const& status) {
     tStatusWindowParts parts;
-    const tMainBigDialogs dialogs = RealMainBigDialogs();
+    tMainBigDialogs dialogs = RealMainBigDialogs();
+    dialogs.DesktopShortcuts = [&status](QWidget* parent) {
+        const bool covered = RunDesktopShortcutsCommand(
+            parent, *D, QCoreApplication::applicationFilePath().toStdString());
+        if (status != nullptr && status->KeyWatch() != nullptr) {
+            status->KeyWatch()->SetDesktopShortcuts(covered);
+        }
+    };
     parts.ShowInfo = dialogs.ShowInfo;
     parts.MakeMainWindow = [dialogs](TD& d, QWidget* statusWindow) {
         return std::unique_ptr<tMainWindowLink>(
@@ -112,14 +122,15 @@ int main(int argc, char** argv) {
     QStringList parameters = QApplication::arguments();
     parameters.removeFirst();
     std::unique_ptr<TFrmTavrixMain> form;
+    TFrmTavrixMain* status = nullptr;
     try {
-        form = std::make_unique<TFrmTavrixMain>(parameters, ProgramParts());
+        form = std::make_unique<TFrmTavrixMain>(parameters, ProgramParts(status));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "LonvarStd: %s\n", e.what());
         UserDialogs().ShowMessage(nullptr, QString::fromStdString(e.what()));
         return 1;
     }
-    TFrmTavrixMain* status = form.get();
+    status = form.get();
     QObject::connect(&instance, &tSingleInstance::RaiseRequested, status, [status] {
         status->show();
         status->raise();

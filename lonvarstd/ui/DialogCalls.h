@@ -23,6 +23,8 @@ struct tMainBigDialogs {
     std::function<void(QWidget* parent)> EditComPorts;
     std::function<void(QWidget* parent)> ShowInfo;
     std::function<bool(QWidget* parent)> ChooseLanguage;  // true when confirmed
+    // The desktop's own shortcuts for the request keys; empty: no menu item.
+    std::function<void(QWidget* parent)> DesktopShortcuts;
 };
 
 // The real dialogs (the device, spreadsheet, COM port, info and language dialogs).

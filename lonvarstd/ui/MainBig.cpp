@@ -269,6 +269,8 @@ void TFrmMainBig::CreateMenu() {
     MitSprache_ = Item(MItEinstellungen, "MitSprache_", "~&Sprache");
     Separator(MItEinstellungen, "N1");
     MitCom = Item(MItEinstellungen, "MitCom", "~&Com");
+    MitDesktopShortcuts =
+        Item(MItEinstellungen, "MitDesktopShortcuts", "~&Tastenkürzel des Desktops");
     Separator(MItEinstellungen, "N4");
     MItDatei = Item(MItEinstellungen, "MItDatei", "~&Datei");
     MitEinstStrich1 = Separator(MItEinstellungen, "MitEinstStrich1");
@@ -291,6 +293,11 @@ void TFrmMainBig::CreateMenu() {
     connect(MItRefresh, &QAction::triggered, this, &TFrmMainBig::BtnRefreshClick);
     connect(MitSprache_, &QAction::triggered, this, &TFrmMainBig::MitSpracheClick);
     connect(MitCom, &QAction::triggered, this, &TFrmMainBig::MitComClick);
+    connect(MitDesktopShortcuts, &QAction::triggered, this, [this] {
+        tModalDialogGuard guard;
+        dialogs_.DesktopShortcuts(this);
+    });
+    MitDesktopShortcuts->setVisible(static_cast<bool>(dialogs_.DesktopShortcuts));
     connect(MItDatei, &QAction::triggered, this, &TFrmMainBig::MItDateiClick);
     connect(MitInfo, &QAction::triggered, this, &TFrmMainBig::MitInfoClick);
 }

@@ -117,6 +117,7 @@ public:
     QMenu* MItEinstellungen = nullptr;
     QAction* MitSprache_ = nullptr;
     QAction* MitCom = nullptr;
+    QAction* MitDesktopShortcuts = nullptr;
     QAction* MItDatei = nullptr;
     QAction* MitLoadConfig = nullptr;
     QAction* MitSaveConfig = nullptr;

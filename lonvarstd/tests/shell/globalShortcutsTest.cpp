@@ -17,6 +17,7 @@
 #include <string>
 
 #include "child_process.h"
+#include "privateSessionBus.h"
 #include "shell/globalShortcuts.h"
 #include "shell/requestCommand.h"
 
@@ -33,29 +34,16 @@ const std::uint16_t F4 = RequestKeyCode("F4");
 class GlobalShortcutsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "tavrix-portal-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        address_ = "unix:path=" + (dir_ / "bus").string();
-        // A bus that starts no services of the machine: only the stand-in answers.
-        std::ofstream(dir_ / "bus.conf") << "<busconfig><type>session</type><listen>" << address_
-                                         << "</listen><policy context=\"default\"><allow "
-                                            "send_destination=\"*\" eavesdrop=\"true\"/>"
-                                            "<allow eavesdrop=\"true\"/>"
-                                            "<allow own=\"*\"/></policy></busconfig>\n";
-        bus_ = std::make_unique<TChildProcess>(
-            "/usr/bin/dbus-daemon",
-            std::vector<std::string>{"--config-file=" + (dir_ / "bus.conf").string(), "--nofork",
-                                     "--nopidfile"},
-            std::map<std::string, std::string>{});
-        ASSERT_TRUE(QTest::qWaitFor([&] { return fs::exists(dir_ / "bus"); }, kWaitMs));
+        bus_ = std::make_unique<tPrivateSessionBus>(false);
+        ASSERT_TRUE(bus_->Running());
+        dir_ = bus_->Folder();
+        address_ = bus_->Address();
     }
     void TearDown() override {
         shortcuts_.reset();
         QDBusConnection::disconnectFromBus(busName_);
         portal_.reset();
         bus_.reset();
-        fs::remove_all(dir_);
     }
 
     // The stand-in portal with these template parameters (JSON); "" for none at all.
@@ -118,7 +106,7 @@ protected:
     fs::path dir_;
     std::string address_;
     const QString busName_ = "portal-test";
-    std::unique_ptr<TChildProcess> bus_;
+    std::unique_ptr<tPrivateSessionBus> bus_;
     std::unique_ptr<TChildProcess> portal_;
     std::unique_ptr<tGlobalShortcuts> shortcuts_;
     std::vector<std::uint16_t> activated_;
