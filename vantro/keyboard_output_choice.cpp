@@ -1,6 +1,7 @@
 #include "keyboard_output_choice.h"
 
 #include "compositor_keymap.h"
+#include "portal_keyboard_output.h"
 #include "uinput_keyboard_output.h"
 #include "wayland_keyboard_output.h"
 #include "x11_keyboard_output.h"
@@ -41,9 +42,12 @@ std::unique_ptr<TKeyboardOutput> Open(TKeyRoute route, std::string& problem) {
             problem = output->Problem();
             return nullptr;
         }
-        case TKeyRoute::Portal:
-            problem = "not offered";
+        case TKeyRoute::Portal: {
+            auto output = std::make_unique<TPortalKeyboardOutput>();
+            if (output->Available()) return output;
+            problem = output->Problem().toStdString();
             return nullptr;
+        }
     }
     return nullptr;
 }
@@ -59,6 +63,9 @@ TChosenKeyboard ChooseKeyboardOutput(const std::vector<TKeyRoute>& order) {
         chosen.Probes.push_back(probe);
         if (probe.Usable) {
             chosen.Route = route;
+            if (route == TKeyRoute::Portal) {
+                chosen.Portal = static_cast<TPortalKeyboardOutput*>(chosen.Output.get());
+            }
             return chosen;
         }
     }

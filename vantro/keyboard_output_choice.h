@@ -9,8 +9,11 @@
 #include "key_routes.h"
 #include "keyboard_output.h"
 
+class TPortalKeyboardOutput;
+
 struct TChosenKeyboard {
     std::unique_ptr<TKeyboardOutput> Output;  // never null: one that types nothing at worst
+    TPortalKeyboardOutput* Portal = nullptr;  // the output, when it is the portal's: to start
     std::optional<TKeyRoute> Route;
     std::vector<TKeyRouteProbe> Probes;
 };

@@ -7,6 +7,8 @@
 #include "key_routes.h"
 #include "keyboard_output_choice.h"
 #include "main_form.h"
+#include "portal_hot_keys.h"
+#include "portal_keyboard_output.h"
 #include "settings_store.h"
 #include "single_instance.h"
 #include "x11_hot_keys.h"
@@ -59,18 +61,55 @@ int main(int argc, char* argv[]) {
 
     const TKeyRouteSettings routeSettings{ReadSetting("KeyOutput"), ReadSetting("Uinput") == 1};
     TChosenKeyboard keyboard = ChooseKeyboardOutput(KeyRouteOrder(session, routeSettings));
-    TX11HotKeys hotKeys;  // takes keys only with an X11 window system
-    const bool x11HotKeys = QGuiApplication::platformName() == QLatin1String("xcb");
-    const std::string hotKeyText =
-        x11HotKeys ? "hot keys F9, F10, F11 taken from X11"
-                   : "hot keys: bind F9, F10, F11 to \"Vantro --hotkey F9\" ... in the desktop";
-    std::fprintf(stderr, "Vantro: %s; %s\n", DescribeKeyRoutes(keyboard.Probes).c_str(),
-                 hotKeyText.c_str());
+    // Hot keys: key grabs where the window system is X11, else the desktop's portal;
+    // `Vantro --hotkey` works everywhere.
+    TX11HotKeys x11HotKeys;
+    std::unique_ptr<TPortalHotKeys> portalHotKeys;
+    const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
+    if (!x11) portalHotKeys = std::make_unique<TPortalHotKeys>();
+    const bool viaPortal = portalHotKeys && portalHotKeys->Available();
+    THotKeyRegistrar& hotKeys = viaPortal ? static_cast<THotKeyRegistrar&>(*portalHotKeys)
+                                          : static_cast<THotKeyRegistrar&>(x11HotKeys);
+
+    std::string typingText = keyboard.Route ? KeyRouteName(*keyboard.Route) : "none";
+    std::string hotKeyText = x11         ? "X11"
+                             : viaPortal ? "portal (asking the desktop)"
+                                         : "Vantro --hotkey F9 ... F11";
+    std::fprintf(stderr, "Vantro: %s; hot keys: %s\n", DescribeKeyRoutes(keyboard.Probes).c_str(),
+                 x11         ? "taken from X11"
+                 : viaPortal ? "through the GlobalShortcuts portal"
+                             : "bind F9, F10, F11 to \"Vantro --hotkey F9\" ... in the desktop");
 
     TMainForm form(*keyboard.Output, hotKeys, TPortMap::FromSystem());
-    form.ShowKeyRoute(
-        "Typing: " + (keyboard.Route ? KeyRouteName(*keyboard.Route) : std::string("none")) +
-        (x11HotKeys ? " | Hot keys: X11" : " | Hot keys: Vantro --hotkey F9 ... F11"));
+    const auto showRoutes = [&form, &typingText, &hotKeyText] {
+        form.ShowKeyRoute("Typing: " + typingText + " | Hot keys: " + hotKeyText);
+    };
+    showRoutes();
+    if (keyboard.Portal != nullptr) {
+        typingText = "RemoteDesktop portal (asking the desktop)";
+        showRoutes();
+        keyboard.Portal->OnRestoreToken = [](const QString& token) {
+            WriteTextSetting("PortalRestoreToken", token.toStdString());
+        };
+        keyboard.Portal->OnStateChanged = [&](TPortalKeyboardOutput::TState state,
+                                              const QString& text) {
+            typingText = text.toStdString();
+            showRoutes();
+            std::fprintf(stderr, "Vantro: typing: %s\n", typingText.c_str());
+            if (state != TPortalKeyboardOutput::TState::Typing && form.ShowMessage) {
+                form.ShowMessage("Vantro cannot type: " + typingText);
+            }
+        };
+        keyboard.Portal->Start(QString::fromStdString(ReadTextSetting("PortalRestoreToken")));
+    }
+    if (viaPortal) {
+        portalHotKeys->OnStateChanged = [&](TPortalHotKeys::TState, const QString& text) {
+            hotKeyText = text.toStdString();
+            showRoutes();
+            std::fprintf(stderr, "Vantro: hot keys: %s\n", hotKeyText.c_str());
+        };
+        portalHotKeys->Start();
+    }
     instance.OnActivate = [&form](const std::string& title) {
         const QString wanted = QString::fromStdString(title).trimmed().toUpper();
         if (!form.windowTitle().toUpper().contains(wanted)) return false;

@@ -30,3 +30,13 @@ void WriteSetting(const char* name, int value) {
 void SyncSettings() {
     Store().sync();
 }
+
+std::string ReadTextSetting(const char* name) {
+    return Store().value(Key(name)).toString().toStdString();
+}
+
+void WriteTextSetting(const char* name, const std::string& value) {
+    QSettings store = Store();
+    store.setValue(Key(name), QString::fromStdString(value));
+    store.sync();
+}

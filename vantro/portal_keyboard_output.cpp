@@ -1,0 +1,143 @@
+#include "portal_keyboard_output.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+
+#include "keystroke_keysyms.h"
+#include "keystroke_text.h"
+#include "portal_requests.h"
+
+namespace {
+
+constexpr const char* kInterface = "org.freedesktop.portal.RemoteDesktop";
+constexpr uint kKeyboard = 1;
+constexpr uint kPersistUntilRevoked = 2;
+constexpr int kProbeTimeoutMs = 3000;
+
+QString Interface() {
+    return QString::fromLatin1(kInterface);
+}
+
+}  // namespace
+
+TPortalKeyboardOutput::TPortalKeyboardOutput()
+    : Portal_(std::make_unique<TPortalRequests>(QDBusConnection::sessionBus())) {
+    if (!Portal_->Bus().isConnected()) {
+        Problem_ = QStringLiteral("no session bus");
+        return;
+    }
+    const QVariant types =
+        Portal_->Property(Interface(), QStringLiteral("AvailableDeviceTypes"), kProbeTimeoutMs);
+    if (!types.isValid()) {
+        Problem_ = QStringLiteral("not offered");
+    } else if ((types.toUInt() & kKeyboard) == 0) {
+        Problem_ = QStringLiteral("offers no keyboard");
+    } else {
+        State_ = TState::Asking;
+    }
+}
+
+TPortalKeyboardOutput::~TPortalKeyboardOutput() {
+    if (Session_.isEmpty()) return;
+    QDBusMessage close = QDBusMessage::createMethodCall(
+        QString::fromLatin1(TPortalRequests::kService), Session_,
+        QStringLiteral("org.freedesktop.portal.Session"), QStringLiteral("Close"));
+    Portal_->Bus().call(close, QDBus::Block, 1000);
+}
+
+void TPortalKeyboardOutput::Start(const QString& restoreToken) {
+    if (State_ != TState::Asking) return;
+    Portal_->Call(Interface(), QStringLiteral("CreateSession"), {},
+                  {{QStringLiteral("session_handle_token"), QStringLiteral("vantro")}},
+                  [this, restoreToken](uint response, const QVariantMap& results) {
+                      Session_ = results.value(QStringLiteral("session_handle")).toString();
+                      if (response != 0 || Session_.isEmpty()) {
+                          Fail(TState::Failed, QStringLiteral("the portal made no session"));
+                          return;
+                      }
+                      SelectDevices(restoreToken);
+                  });
+}
+
+void TPortalKeyboardOutput::SelectDevices(const QString& restoreToken) {
+    QVariantMap options{{QStringLiteral("types"), kKeyboard},
+                        {QStringLiteral("persist_mode"), kPersistUntilRevoked}};
+    if (!restoreToken.isEmpty()) options.insert(QStringLiteral("restore_token"), restoreToken);
+    Portal_->Call(Interface(), QStringLiteral("SelectDevices"),
+                  {QVariant::fromValue(QDBusObjectPath(Session_))}, options,
+                  [this](uint response, const QVariantMap&) {
+                      if (response != 0) {
+                          Fail(TState::Failed, QStringLiteral("the portal gave no keyboard"));
+                          return;
+                      }
+                      StartSession();
+                  });
+}
+
+void TPortalKeyboardOutput::StartSession() {
+    // Here the desktop may ask the user.
+    Portal_->Call(Interface(), QStringLiteral("Start"),
+                  {QVariant::fromValue(QDBusObjectPath(Session_)), QString()}, {},
+                  [this](uint response, const QVariantMap& results) {
+                      if (response == 1) {
+                          Fail(TState::Refused,
+                               QStringLiteral("the desktop refused the keyboard: nothing is typed; "
+                                              "start Vantro again to be asked again"));
+                          return;
+                      }
+                      if (response != 0 ||
+                          (results.value(QStringLiteral("devices")).toUInt() & kKeyboard) == 0) {
+                          Fail(TState::Failed,
+                               QStringLiteral("the desktop gave no keyboard: nothing is typed"));
+                          return;
+                      }
+                      const QString token =
+                          results.value(QStringLiteral("restore_token")).toString();
+                      if (!token.isEmpty() && OnRestoreToken) OnRestoreToken(token);
+                      State_ = TState::Typing;
+                      if (OnStateChanged)
+                          OnStateChanged(State_, QStringLiteral("RemoteDesktop portal"));
+                      while (!Waiting_.empty()) {
+                          auto [text, wait] = Waiting_.front();
+                          Waiting_.pop_front();
+                          SendKeys(text, wait);
+                      }
+                  });
+}
+
+void TPortalKeyboardOutput::Fail(TState state, const QString& text) {
+    State_ = state;
+    Problem_ = text;
+    Waiting_.clear();
+    if (OnStateChanged) OnStateChanged(state, text);
+}
+
+void TPortalKeyboardOutput::Notify(std::uint32_t keysym, bool wait) {
+    for (uint state : {1u, 0u}) {
+        QDBusMessage call =
+            QDBusMessage::createMethodCall(QString::fromLatin1(TPortalRequests::kService),
+                                           QString::fromLatin1(TPortalRequests::kPath), Interface(),
+                                           QStringLiteral("NotifyKeyboardKeysym"));
+        call.setArguments(
+            {QVariant::fromValue(QDBusObjectPath(Session_)), QVariantMap(), int(keysym), state});
+        // Calls on one connection arrive in order: waiting for the last waits for all.
+        if (wait && state == 0) {
+            Portal_->Bus().call(call, QDBus::Block, 5000);
+        } else {
+            Portal_->Bus().send(call);
+        }
+    }
+}
+
+void TPortalKeyboardOutput::SendKeys(const std::string& keystrokeText, bool wait) {
+    if (State_ == TState::Asking) {
+        Waiting_.emplace_back(keystrokeText, wait);
+        return;
+    }
+    if (State_ != TState::Typing) return;
+    const std::vector<TKeystroke> keys = ParseKeystrokeText(keystrokeText);
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        Notify(KeysymForKeystroke(keys[i]), wait && i + 1 == keys.size());
+    }
+}
