@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <cstdio>
 
+#include "end_signals.h"
 #include "hotkey_command.h"
 #include "key_routes.h"
 #include "keyboard_output_choice.h"
@@ -121,6 +122,10 @@ int main(int argc, char* argv[]) {
     instance.OnHotKey = [&form](const std::string& name) {
         return form.HotKeyFromCommandLine(HotKeyCodeOf(name));
     };
+    CloseOnEndSignals([&form] {
+        form.close();               // the exit of the window: port closed, settings stored
+        QCoreApplication::exit(0);  // also ends a message box or dialog that is open
+    });
     form.FormLoad(true);
     form.show();
     return app.exec();

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <csignal>
 #include <thread>
 
 #include "child_process.h"
@@ -118,4 +119,22 @@ TEST_F(WedgeProgramTest, FirstStartShowsTheClosedPortAndStoresTheDefaults) {
         EXPECT_EQ(StoredSetting(name), "0") << name;
     }
     EXPECT_FALSE(QFile::exists(Config + "/autostart/Vantro.desktop"));
+}
+
+// Log-out sends SIGTERM: the wedge closes as by the user, stores its settings and lets the
+// port go (another user's wedge could not remove a lock file left behind).
+TEST_F(WedgeProgramTest, AnEndSignalClosesLikeTheUser) {
+    StoreSettings("ComPort=1\nAutoLoad=1\nPostamble=3\n");
+    auto wedge = StartWedge();
+    ASSERT_NE(WaitForWindow("Vantro (Active On COM1)"), 0u);
+    wedge->Signal(SIGTERM);
+    ASSERT_EQ(wedge->WaitForExit(kPatience), std::optional<int>(0));
+    EXPECT_EQ(StoredSetting("Postamble"), "3");
+    EXPECT_TRUE(QFile::exists(Config + "/autostart/Vantro.desktop"));
+    EXPECT_TRUE(
+        QDir(QStringLiteral("/run/lock"))
+            .entryList({QStringLiteral("LCK..") + QString::fromStdString(Gauge.DevicePath())
+                                                      .mid(5)
+                                                      .replace(QLatin1Char('/'), QLatin1Char('_'))})
+            .isEmpty());
 }
