@@ -3,6 +3,8 @@
 // start and locale cases bring their own.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/spreadsheet/office_process.h"
 #include "tests/spreadsheet/test_office.h"
 #include "tests/xls/xlsTestSupport.h"
@@ -140,6 +142,27 @@ TEST_F(XlsOfficeTest, TemplateModeMakesOneMarkedDocumentThatTwoInstrumentsShare)
     EXPECT_EQ(rechts->Cells(2, 4)->value().text, "+cmd|' /C calc'!A0");
     EXPECT_EQ(d.DezTrenn, '.');
     EXPECT_EQ(d.XlsApp, nullptr);
+}
+
+// The template the program ships: a gauge left at its defaults gets a new document with
+// one sheet, the default target's, holding its values.
+TEST_F(XlsOfficeTest, TheShippedTemplateMakesADocumentWithTheDefaultSheetOnly) {
+    const std::string shipped = prog.path("Default.xlt");
+    std::filesystem::copy_file(TAVRIX_SHIPPED_TEMPLATE, shipped);
+    tDevice& dev = tavrix::test::AddUsbDevice(d, 0, "LU1", "Lumo");
+    d.LoadConfig(false);  // no file: every default
+    ASSERT_EQ(d.XlsGlobVorlage, shipped);
+    ASSERT_TRUE(d.XlsGlobSlct && d.XlsGlobVorlageSlct);
+    EXPECT_TRUE(Write(dev, "1.5"));
+    EXPECT_TRUE(Write(dev, "2.5"));
+
+    auto book = MarkedBook(*app, dev.XlsWbName);
+    ASSERT_TRUE(book);
+    ASSERT_EQ(book->GetSheets().Count(), 1);
+    auto sheet = book->GetSheets().Item(1);
+    EXPECT_EQ(sheet->name(), dev.MwXlsZielTable);
+    EXPECT_DOUBLE_EQ(sheet->Cells(1, dev.MwXlsZielCol)->value().number, 1.5);
+    EXPECT_DOUBLE_EQ(sheet->Cells(2, dev.MwXlsZielCol)->value().number, 2.5);
 }
 
 TEST_F(XlsOfficeTest, AClosedDocumentIsReplacedByANewOneFromTheTemplate) {
