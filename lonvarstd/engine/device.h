@@ -133,6 +133,10 @@ public:
     // A line that is not open cannot be asked: its requests fail at once (message 1027/3)
     // instead of waiting unseen to fire when it is opened later.
     void FailRequestsWhileClosed();
+    // A COM port's state (open, not open, gone) as message 1026 when it changes.
+    void ReportPortState();
+    // The COM port's line failed while it was open (set by the worker, cleared by Open).
+    std::atomic<bool> PortGone{false};
     void SendRequest();
     void SendRequest2();
     // Drops what was received before a request goes out.

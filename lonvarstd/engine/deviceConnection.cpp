@@ -18,6 +18,7 @@ bool tDevice::Open() {
         comm.SetOutputTimeout(Descr->WriteTimeout);
         comm.SetEOT(0);
         const bool ok = comm.Open();
+        PortGone = false;
         comm.SetUseDTR(true);
         comm.SetUseRTS(true);
         comm.SetDTR(Descr->DtrLevel() != 0);

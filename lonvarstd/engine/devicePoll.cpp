@@ -24,6 +24,7 @@ void PauseMs(std::int32_t ms) {
 
 void tDevice::Poll() {
     if (Descr == nullptr) return;
+    if (Connection == ConnectionRs232) ReportPortState();
     if (!Opened) {
         FailRequestsWhileClosed();
         return;
@@ -149,6 +150,21 @@ void tDevice::Poll() {
     }
 }
 
+void tDevice::ReportPortState() {
+    // A COM port has no status of its own as a cable has: its panel shows whether the
+    // port is open, did not open, or went away, with the codes the cables use.
+    std::int32_t state = 0;
+    if (!Opened) state = PortGone ? FT_DEVICE_NOT_FOUND : FT_DEVICE_NOT_OPENED;
+    if (state == LastFtStatus) return;
+    LastFtStatus = state;
+    FtStatus = state;
+    const std::string text =
+        state == 0 ? std::string() : GetPortName() + ::FtStatusText(static_cast<FT_STATUS>(state));
+    FtStatusText = text;
+    CableStatusText = text;
+    owner_.PostMsg(MsgDeviceError, state, DevIdx);
+}
+
 void tDevice::FailRequestsWhileClosed() {
     bool failed = ExtRequest.exchange(false);
     // A request in force when the line failed ends with it.
@@ -227,6 +243,11 @@ bool tDevice::ReadInput(std::string& text) {
     if (Connection == ConnectionRs232 && Rs232 != nullptr) {
         char ch = 0;
         for (int n = 0; n < kMaxCharsPerTick && Rs232->Comm->ReadChar(ch); ++n) text += ch;
+        // A failed read (not a time-out) is a line that went away: a pulled adapter.
+        if (Rs232->Comm->TimedOut()) {
+            PortGone = true;
+            return false;
+        }
     } else if (Connection == ConnectionUsb && Ft != nullptr) {
         if (Ft->GetQueueStatus() != FT_OK) return false;
         // Only what waits (at most 99 bytes): a longer read would sit out the cable's

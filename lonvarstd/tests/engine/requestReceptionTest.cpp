@@ -61,6 +61,21 @@ protected:
         dev.MwTxtZielFile = d.DatDir() + "Device1.txt";
         return dev;
     }
+    // A "Lumo" gauge on COM `port`, which the program INI file maps to `path`; past its
+    // quiet period, writing nowhere.
+    tDevice& ComGauge(int port, const std::string& path) {
+        tPgIniFile(ProgIniFile).WriteString("COMPORTS", "COM" + std::to_string(port), path);
+        d.Rs232Devices.push_back(std::make_unique<tRS232_Device>(0, port));
+        const int idx = static_cast<int>(d.Devices.size());
+        d.Devices.push_back(
+            std::make_unique<tDevice>(d, ConnectionRs232, d.Rs232Devices.back().get(), idx, idx));
+        tDevice& dev = *d.Devices.back();
+        dev.DescrIdx = 1;
+        dev.Descr = d.Rs232Descrs[1].get();
+        dev.CreatedTick -= 3000;
+        dev.MwZielAppl = MwZielNone;
+        return dev;
+    }
     void Start() {
         d.OpenDevices(true);
         for (auto& dev : d.Devices) ASSERT_TRUE(dev->Opened) << dev->GetPortName();
@@ -613,19 +628,7 @@ TEST_F(ReceptionTest, TextWaitingWhenARequestGoesOutIsNotPartOfTheAnswer) {
              return UsbGauge("request=\"?\\r\" delay=0 answer=\"+0009.8769 mm\\r\"");
          },
          [&](const std::string& text) { Bench("inject lumo \"" + text + "\""); }, [] {}},
-        {"COM port",
-         [&]() -> tDevice& {
-             tPgIniFile(ProgIniFile).WriteString("COMPORTS", "COM3", pty.slavePath());
-             d.Rs232Devices.push_back(std::make_unique<tRS232_Device>(0, 3));
-             d.Devices.push_back(
-                 std::make_unique<tDevice>(d, ConnectionRs232, d.Rs232Devices.back().get(), 0, 0));
-             tDevice& dev = *d.Devices.back();
-             dev.DescrIdx = 1;
-             dev.Descr = d.Rs232Descrs[1].get();
-             dev.CreatedTick -= 3000;
-             dev.MwZielAppl = MwZielNone;
-             return dev;
-         },
+        {"COM port", [&]() -> tDevice& { return ComGauge(3, pty.slavePath()); },
          [&](const std::string& text) { pty.send(text); },
          [&] {
              EXPECT_EQ(pty.receive(2, 10000), "?\r");
@@ -655,6 +658,27 @@ TEST_F(ReceptionTest, TextWaitingWhenARequestGoesOutIsNotPartOfTheAnswer) {
         ASSERT_EQ(dev.ValueCount(), 1u);
         EXPECT_EQ(dev.GetFirstValue(), "+0009.8769 mm");
     }
+}
+
+// A COM port's panel shows its port's state as a cable's shows the cable's: open, did
+// not open, went away.
+TEST_F(ReceptionTest, AComPortTellsWhetherItIsOpenDidNotOpenOrWentAway) {
+    tavrix::testing::PtyPair pty;
+    tDevice& present = ComGauge(3, pty.slavePath());
+    tDevice& absent = ComGauge(4, prog.path("no-such-tty"));
+    d.OpenDevices(true);
+    ASSERT_TRUE(WaitCount(MsgDeviceError, 0, 0, 1));
+    ASSERT_TRUE(WaitCount(MsgDeviceError, FT_DEVICE_NOT_OPENED, 1, 1));
+    EXPECT_EQ(absent.FtStatusText.get(), "COM4 - Device not Opened...");
+
+    pty.closeMaster();
+    ASSERT_TRUE(WaitCount(MsgDeviceError, FT_DEVICE_NOT_FOUND, 0, 1));
+    d.StopThreads();
+    EXPECT_FALSE(present.Opened);
+    EXPECT_EQ(present.FtStatusText.get(), "COM3 - Device not Found....");
+    // Each state once, when it changed.
+    EXPECT_EQ(Count(MsgDeviceError, 0, 0), 1u);
+    EXPECT_EQ(Count(MsgDeviceError, FT_DEVICE_NOT_OPENED, 1), 1u);
 }
 
 }  // namespace
