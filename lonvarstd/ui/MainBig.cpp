@@ -93,10 +93,6 @@ constexpr std::int64_t kBlinkMs = 1000;
 const QColor kPanelSelected = ColorFromBgr(0xC0C0C0);
 const QColor kPanelUnselected = ColorFromBgr(0xFFFFFF);
 
-std::string TranslateCaption(const std::string& key) {
-    return TranslateText(key).toStdString();
-}
-
 QLabel* HeaderLabel(QWidget* parent, const char* name, const QString& text, QRect bounds) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
@@ -183,8 +179,8 @@ TFrmMainBig::TFrmMainBig(TD& d, tMainBigDialogs dialogs, QWidget* statusWindow, 
         hidden->setVisible(false);
     }
     BtnExcelStart->setVisible(SwitchD);
+    // The engine's captions are translated by whoever made D (the status window).
     TranslateForm(this);
-    d_.LoadLangTexts(&TranslateCaption);
     qApp->installEventFilter(this);
     pictures_.Load(d_.UsbDescrs, d_.Rs232Descrs);
     pictures_.LoadSwitchPictures();
@@ -682,7 +678,7 @@ void TFrmMainBig::MitSpracheClick() {
         tModalDialogGuard guard;
         dialogs_.ChooseLanguage(this);
     }
-    d_.LoadLangTexts(&TranslateCaption);
+    LoadLangTexts(d_);
     ShowDeviceOnAllPanels();
 }
 

@@ -725,6 +725,7 @@ TEST_F(MainBigTest, LanguageChangeTranslatesTheWindowAndTheEngineCaptions) {
     Bench("cable lumo serial=LU1 desc=Lumo");
     tMainBigDialogs dialogs;
     dialogs.ChooseLanguage = &ChooseLanguage;
+    LoadLangTexts(d);  // as the status window does once it has made D
     Open(dialogs);
     tDevice& dev = *d.Devices.at(0);
     dev.AnforderType = AnforderKey;
