@@ -23,6 +23,10 @@
 #include "transport/comm/Comm.h"
 #include "transport/d2xx/D2XX.h"
 
+namespace tavrix {
+struct XlsPlace;
+}
+
 class TD {
 public:
     // Creates the lists, makes sure ProgDir/DAT exists, loads the program INI file,
@@ -209,6 +213,14 @@ private:
     // Message 1026 after a good write of a value: code 0, or the cable's status while the
     // cable still fails, so that the light does not turn good over a failing cable.
     void PostOutputRecovered(tDevice& dev);
+    // The two ways of XlsWriteValue once the office is reached: the walk to the cell, and
+    // the write into the place a walk found while nothing changed since.
+    bool XlsWalk(tDevice& dev, bool officeStarted);
+    bool XlsWriteKnown(tDevice& dev, bool officeStarted);
+    // Steps 12 and 13 of either way: the value and the queued ones into the place's column.
+    void XlsWriteIntoColumn(tDevice& dev, tavrix::XlsPlace& place, bool officeStarted);
+    // A cell this program wrote: every kept column that holds it is told.
+    void XlsNoteOwnWrite(tavrix::XlsPlace& writer, int row, int col, bool empty);
 
     std::atomic<tavrix::MessageSink*> messageSink_{nullptr};
     tavrix::spreadsheet::Office* xlsOffice_ = nullptr;

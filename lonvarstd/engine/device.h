@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -12,6 +13,9 @@
 #include "engine/workerWake.h"
 
 class TD;
+namespace tavrix {
+struct XlsPlace;
+}
 class tFT_Device;
 class tRS232_Device;
 class tTimerThread;
@@ -54,6 +58,8 @@ public:
     bool XlsLastVorlageSlct = false;
     std::string XlsLastFile;
     std::string XlsLastVorlage;
+    // Where the last walk to this device's cell led, while still true (see XlsPlace).
+    std::shared_ptr<tavrix::XlsPlace> XlsKnown;
     std::string RxBuf;
 
     // --- identity ---

@@ -18,6 +18,12 @@ bool XlsColumnReader::Empty(int row) {
     return empty_[static_cast<std::size_t>(row - first_)];
 }
 
+void XlsColumnReader::Set(int row, bool empty) {
+    if (row >= first_ && row < first_ + static_cast<int>(empty_.size())) {
+        empty_[static_cast<std::size_t>(row - first_)] = empty;
+    }
+}
+
 void XlsColumnReader::Fetch(int row) {
     if (row < 1 || row > kLastRow) {
         // Outside the sheet: let the office give its error for that cell.

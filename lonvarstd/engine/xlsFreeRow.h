@@ -12,12 +12,15 @@
 namespace tavrix {
 
 // Reads one column of a sheet on demand in blocks and keeps what it has read.
-// Cells written through other means after a read are not seen.
+// Cells written through other means after a read are not seen, unless told by Set.
 class XlsColumnReader {
 public:
     XlsColumnReader(spreadsheet::Sheet& sheet, int col);
 
     bool Empty(int row);
+    // A cell of the column was written: keeps what was read true.
+    void Set(int row, bool empty);
+    int Col() const { return col_; }
 
 private:
     void Fetch(int row);

@@ -1,7 +1,8 @@
 // Writing a value into its spreadsheet: attach to the office (or start it), find
 // the device's workbook by its marker or open it, find or add the sheet, find the
-// next free row of the column and write the value there. No connection is kept
-// between two values.
+// next free row of the column and write the value there. What that walk found is
+// kept while the office tells of no change that would lead it elsewhere; a value
+// then goes straight into its cell.
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -11,12 +12,15 @@
 #include "engine/dataModule.h"
 #include "engine/xlsFreeRow.h"
 #include "engine/xlsMarker.h"
+#include "engine/xlsPlace.h"
 #include "engine/xlsValueText.h"
 #include "platform/spreadsheet/uno_office.h"
 
 namespace {
 
+using tavrix::XlsTarget;
 using tavrix::spreadsheet::AutomationError;
+using tavrix::spreadsheet::OfficeNotAnswering;
 using tavrix::spreadsheet::Sheet;
 using tavrix::spreadsheet::Workbook;
 
@@ -25,16 +29,8 @@ constexpr int kProbeRow = 2;
 constexpr int kMarkerCol = 256;
 constexpr std::int32_t kWhite = 0xFFFFFF;
 
-struct XlsTarget {
-    bool vorlageSlct = false;
-    std::string vorlage;
-    std::string file;
-};
-
-// The global target when it is chosen, else the device's own.
 XlsTarget TargetOf(const TD& d, const tDevice& dev) {
-    if (d.XlsGlobSlct) return {d.XlsGlobVorlageSlct, d.XlsGlobVorlage, d.XlsGlobFile};
-    return {dev.MwXlsZielVorlageSlct, dev.MwXlsZielVorlage, dev.MwXlsZielFile};
+    return tavrix::XlsTargetOf(d, dev);
 }
 
 bool SameIgnoringCase(const std::string& a, const std::string& b) {
@@ -113,6 +109,8 @@ std::unique_ptr<Workbook> OpenIfThere(tavrix::spreadsheet::Workbooks& books,
     if (!FileExists(path)) return nullptr;
     try {
         return books.open(path);
+    } catch (const OfficeNotAnswering&) {
+        throw;
     } catch (const AutomationError&) {
         return nullptr;
     }
@@ -140,6 +138,8 @@ void WriteMarker(Sheet& sheet, const std::string& marker) {
         auto cell = sheet.Cells(kMarkerRow, kMarkerCol);
         cell->SetValue(marker);
         cell->SetFontColor(kWhite);
+    } catch (const OfficeNotAnswering&) {
+        throw;
     } catch (const AutomationError&) {
     }
 }
@@ -188,49 +188,138 @@ void TD::ReportXlsError(int index, const std::string& error) const {
 bool TD::XlsWriteValue(int index) {
     tDevice* dev = DeviceAt(index);
     if (dev == nullptr) return false;
-    const auto fail = [&](const std::string& reason) {
-        dev->FtStatusText = reason;
-        PostMsg(MsgDeviceError, 100, dev->DevIdx);
-        return false;
-    };
 
     // The office that runs, or a new one; remember which.
     tavrix::spreadsheet::Attachment office;
     try {
         office = XlsOffice().AttachOrStart();
     } catch (const AutomationError&) {
-        return fail(Captions.XlsQuestion);
     }
-    if (!office.app) return fail(Captions.XlsQuestion);
+    if (!office.app) {
+        dev->XlsKnown.reset();
+        dev->FtStatusText = Captions.XlsQuestion;
+        PostMsg(MsgDeviceError, 100, dev->DevIdx);
+        return false;
+    }
     const XlsAppScope appScope(*this, *office.app);
-    auto& books = office.app->GetWorkbooks();
 
     const XlsTarget target = TargetOf(*this, *dev);
     NoticeTargetChange(*dev, target);
     if (target.vorlageSlct) ShareTemplateWorkbook(*this, *dev, target);
 
+    try {
+        if (dev->XlsKnown && dev->XlsKnown->StillTrue(*this, *dev)) {
+            return XlsWriteKnown(*dev, office.started);
+        }
+        dev->XlsKnown.reset();
+        return XlsWalk(*dev, office.started);
+    } catch (const OfficeNotAnswering&) {
+        // Like an office that cannot be reached; where the calls got to is unknown.
+        dev->XlsKnown.reset();
+        dev->FtStatusText = Captions.XlsQuestion;
+        PostMsg(MsgDeviceError, 100, dev->DevIdx);
+        return false;
+    } catch (...) {
+        dev->XlsKnown.reset();
+        throw;
+    }
+}
+
+bool TD::XlsWriteKnown(tDevice& dev, bool officeStarted) {
+    tavrix::XlsPlace& place = *dev.XlsKnown;
+    dev.XlsRow = tavrix::XlsFreeRow(place.column, std::max(1, dev.XlsRow), dev.MwXlsZielStartRow);
+    place.book->Activate();
+    place.sheet->Activate();
+    XlsWriteIntoColumn(dev, place, officeStarted);
+    place.book->Show();
+    // A change the office told meanwhile may have been the workbook closing, whose
+    // objects take writes without a word: asking the workbook tells.
+    if (place.watch->Changes() != place.changesSeen) place.book->GetSheets().Count();
+    PostOutputRecovered(dev);
+    return true;
+}
+
+void TD::XlsNoteOwnWrite(tavrix::XlsPlace& writer, int row, int col, bool empty) {
+    if (writer.column.Col() == col) writer.column.Set(row, empty);
+    if (writer.sheetId == nullptr) return;
+    for (auto& other : Devices) {
+        tavrix::XlsPlace* place = other->XlsKnown.get();
+        if (place && place != &writer && place->sheetId == writer.sheetId &&
+            place->column.Col() == col) {
+            place->column.Set(row, empty);
+        }
+    }
+}
+
+void TD::XlsWriteIntoColumn(tDevice& dev, tavrix::XlsPlace& place, bool officeStarted) {
+    Sheet& sh = *place.sheet;
+    const int col = dev.MwXlsZielCol;
+    const auto write = [&](tavrix::spreadsheet::Cell& cell, int row) {
+        const std::string text = XlsValueText(dev.MwText);
+        cell.SetValue(text);
+        XlsNoteOwnWrite(place, row, col, text.empty());
+    };
+    {
+        auto cell = sh.Cells(dev.XlsRow, col);
+        cell->Activate();
+        write(*cell, dev.XlsRow);
+        cell->Activate();
+        dev.LastValueRow = dev.XlsRow;
+        ++dev.XlsRow;
+    }
+
+    // Values that queued up meanwhile follow in order; when this call had to start
+    // the office they wait for the next one.
+    if (!officeStarted) {
+        const int index = dev.DevIdx;
+        bool more = false;
+        while (dev.ValueCount() > 0) {
+            EvaluateValue(index);
+            DropValue(index);
+            // A filled cell below is the user's: go past it rather than over it.
+            dev.XlsRow = tavrix::XlsNextEmptyRow(place.column, dev.XlsRow);
+            write(*sh.Cells(dev.XlsRow, col), dev.XlsRow);
+            ++dev.XlsRow;
+            more = true;
+        }
+        if (more) sh.Cells(dev.XlsRow - 1, col)->Activate();
+    }
+    place.nextRow = dev.XlsRow;
+}
+
+bool TD::XlsWalk(tDevice& dev, bool officeStarted) {
+    const auto fail = [&](const std::string& reason) {
+        dev.FtStatusText = reason;
+        PostMsg(MsgDeviceError, 100, dev.DevIdx);
+        return false;
+    };
+    auto& books = XlsApp->GetWorkbooks();
+    const XlsTarget target = TargetOf(*this, dev);
+
     std::unique_ptr<Workbook> wb;
-    if (!dev->XlsWbName.empty()) {
+    if (!dev.XlsWbName.empty()) {
         try {
-            wb = FindMarkedWorkbook(books, dev->XlsWbName);
+            wb = FindMarkedWorkbook(books, dev.XlsWbName);
+        } catch (const OfficeNotAnswering&) {
+            throw;
         } catch (const AutomationError&) {
             wb.reset();
-            dev->XlsWbName.clear();
+            dev.XlsWbName.clear();
         }
     }
 
     if (!wb) {
         // The marked workbook is gone for every device that shared it.
-        if (!dev->XlsWbName.empty()) {
+        if (!dev.XlsWbName.empty()) {
             for (auto& other : Devices) {
-                if (other.get() != dev && other->IsInstrument() &&
-                    other->XlsWbName == dev->XlsWbName) {
+                if (other.get() != &dev && other->IsInstrument() &&
+                    other->XlsWbName == dev.XlsWbName) {
                     other->XlsWbName.clear();
                 }
             }
         }
-        dev->XlsWbName = tavrix::NewXlsMarker();
-        dev->XlsRow = dev->MwXlsZielStartRow;
+        dev.XlsWbName = tavrix::NewXlsMarker();
+        dev.XlsRow = dev.MwXlsZielStartRow;
         if (target.vorlageSlct) {
             wb = OpenIfThere(books, target.vorlage);
             if (!wb) return fail(Captions.XlsVorlageQuestion);
@@ -238,7 +327,9 @@ bool TD::XlsWriteValue(int index) {
             // workbook instead of making one more from the template.
             try {
                 if (wb->GetSheets().Count() >= 1)
-                    WriteMarker(*wb->GetSheets().Item(1), dev->XlsWbName);
+                    WriteMarker(*wb->GetSheets().Item(1), dev.XlsWbName);
+            } catch (const OfficeNotAnswering&) {
+                throw;
             } catch (const AutomationError&) {
             }
         } else {
@@ -250,7 +341,7 @@ bool TD::XlsWriteValue(int index) {
                 if (sheets.Count() >= 1) {
                     const std::string found = CellText(*sheets.Item(1), kMarkerRow, kMarkerCol);
                     if (!found.empty()) {
-                        dev->XlsWbName = tavrix::CutToChars(found, tavrix::kXlsMarkerMaxChars);
+                        dev.XlsWbName = tavrix::CutToChars(found, tavrix::kXlsMarkerMaxChars);
                     }
                 }
             } else {
@@ -260,62 +351,52 @@ bool TD::XlsWriteValue(int index) {
             }
         }
     }
+    std::shared_ptr<Workbook> book = std::move(wb);
+    // Notices count from here: a change while the walk reads is seen by the next value.
+    const auto watch = book->Watch();
+    const std::uint64_t changesSeen = watch ? watch->Changes() : 0;
 
     // From here on an automation error (the user closed the workbook meanwhile ...)
     // ends the call and goes to the caller.
-    std::unique_ptr<Sheet> sh = FindSheetNamed(*wb, dev->MwXlsZielTable);
-    if (!sh) {
-        dev->XlsRow = dev->MwXlsZielStartRow;
+    std::unique_ptr<Sheet> found = FindSheetNamed(*book, dev.MwXlsZielTable);
+    if (!found) {
+        dev.XlsRow = dev.MwXlsZielStartRow;
         try {
-            sh = wb->AddWorksheet(dev->MwXlsZielTable);
+            found = book->AddWorksheet(dev.MwXlsZielTable);
+        } catch (const OfficeNotAnswering&) {
+            throw;
         } catch (const AutomationError&) {
             // A name the office refuses: reported like a missing template, no sheet added.
             return fail(Captions.XlsTableQuestion);
         }
     }
 
-    const int col = dev->MwXlsZielCol;
-    tavrix::XlsColumnReader column(*sh, col);
+    dev.XlsKnown = std::make_shared<tavrix::XlsPlace>(book, std::move(found), dev, target);
+    tavrix::XlsPlace& place = *dev.XlsKnown;
+    if (watch) place.Watched(watch, changesSeen);
+    Sheet& sh = *place.sheet;
     // Rows count from 1, whatever a settings file holds.
-    dev->XlsRow = tavrix::XlsFreeRow(column, std::max(1, dev->XlsRow), dev->MwXlsZielStartRow);
+    dev.XlsRow = tavrix::XlsFreeRow(place.column, std::max(1, dev.XlsRow), dev.MwXlsZielStartRow);
 
-    wb->Activate();
-    sh->Activate();
+    book->Activate();
+    sh.Activate();
 
     if (DezTrennProbe) {
-        auto probe = sh->Cells(kProbeRow, kMarkerCol);
+        auto probe = sh.Cells(kProbeRow, kMarkerCol);
         if (TakenAsDecimal(*probe, "1234.530000000")) DezTrenn = '.';
         if (TakenAsDecimal(*probe, "1234,530000000")) DezTrenn = ',';
         DezTrennProbe = false;
         probe->SetValue(std::string());
+        XlsNoteOwnWrite(place, kProbeRow, kMarkerCol, true);
     }
 
-    WriteMarker(*sh, dev->XlsWbName);
+    WriteMarker(sh, dev.XlsWbName);
+    XlsNoteOwnWrite(place, kMarkerRow, kMarkerCol, dev.XlsWbName.empty());
+    place.Marked(dev.XlsWbName);
 
-    {
-        auto cell = sh->Cells(dev->XlsRow, col);
-        cell->Activate();
-        cell->SetValue(XlsValueText(dev->MwText));
-        cell->Activate();
-        dev->LastValueRow = dev->XlsRow;
-        ++dev->XlsRow;
-    }
+    XlsWriteIntoColumn(dev, place, officeStarted);
 
-    // Values that queued up meanwhile follow in order; when this call had to start
-    // the office they wait for the next one.
-    if (!office.started) {
-        while (dev->ValueCount() > 0) {
-            EvaluateValue(index);
-            DropValue(index);
-            // A filled cell below is the user's: go past it rather than over it.
-            dev->XlsRow = tavrix::XlsNextEmptyRow(column, dev->XlsRow);
-            sh->Cells(dev->XlsRow, col)->SetValue(XlsValueText(dev->MwText));
-            ++dev->XlsRow;
-        }
-        sh->Cells(dev->XlsRow - 1, col)->Activate();
-    }
-
-    office.app->SetVisible(true);
-    PostOutputRecovered(*dev);
+    XlsApp->SetVisible(true);
+    PostOutputRecovered(dev);
     return true;
 }

@@ -18,6 +18,13 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The office is there but did not answer within its time limit (hung, stopped, busy with a
+// dialog nobody sees). Reported like an office that cannot be reached.
+class OfficeNotAnswering : public AutomationError {
+public:
+    using AutomationError::AutomationError;
+};
+
 // What a cell holds. For a number, `text` is the office's display text of it ("1234.53" or
 // "1234,53" depending on the office locale); for a text, the text itself.
 struct CellValue {
@@ -29,6 +36,16 @@ struct CellValue {
     bool empty() const { return kind == Kind::Empty; }
     static CellValue Number(double v, std::string shown);
     static CellValue Text(std::string t);
+};
+
+// What the office tells about one open document between two calls.
+class DocumentWatch {
+public:
+    virtual ~DocumentWatch() = default;
+    // Grows whenever the document changes other than through this program's own calls (an
+    // edit, a sheet renamed, moved or removed), a view of it or the document itself closes, or
+    // the office goes away. Two equal readings: none of that happened in between.
+    virtual std::uint64_t Changes() const = 0;
 };
 
 class Cell {
@@ -56,6 +73,8 @@ public:
     // Rows firstRow..lastRow of one column, fetched in a single round trip.
     virtual std::vector<CellValue> ColumnValues(int col, int firstRow, int lastRow) = 0;
     virtual void Activate() = 0;
+    // The same value for two objects of one sheet (while the office keeps it).
+    virtual const void* Identity() { return this; }
 };
 
 class Sheets {
@@ -78,6 +97,11 @@ public:
     // leaves no new sheet behind.
     virtual std::unique_ptr<Sheet> AddWorksheet(const std::string& name) = 0;
     virtual void Activate() = 0;
+    // Shows this workbook's windows: what Application.Visible does for the one written to.
+    virtual void Show() {}
+    // The office's notices about this document from now on; nullptr when it gives none, and
+    // then nothing found in it may be taken as still true later.
+    virtual std::shared_ptr<const DocumentWatch> Watch() { return nullptr; }
 };
 
 class Workbooks {

@@ -23,7 +23,7 @@ struct OfficeOptions {
     std::string locale;      // BCP 47 tag; only applied to a profile of our own
     // No window: when the office has no plug-in that can show one on this session's displays.
     bool headless = false;
-    int startTimeoutMs = 120000;
+    int startTimeoutMs = 45000;  // a cold start with a new profile takes 5-20 s here
 
     static OfficeOptions FromEnvironment();
 };

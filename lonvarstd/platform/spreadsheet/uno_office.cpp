@@ -24,6 +24,10 @@ std::unique_ptr<Application> UnoOffice::Attach() {
     return uno::MakeApplication(std::move(session), headless);
 }
 
+std::uint64_t UnoOffice::CallsMade() {
+    return uno::Session::CallsMade();
+}
+
 void UnoOffice::Detach() {
     session_.reset();
 }

@@ -30,6 +30,8 @@ public:
     void Detach();
     // Bridges made so far (a kept bridge counts once).
     int Connections() const { return connections_; }
+    // Calls into any office made by this process so far; one call may be a few round trips.
+    static std::uint64_t CallsMade();
 
     // Process id of the office the last AttachOrStart started, 0 if it only attached.
     pid_t StartedPid() const { return startedPid_; }

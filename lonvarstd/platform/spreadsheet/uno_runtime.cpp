@@ -79,34 +79,85 @@ private:
 
 }  // namespace
 
-Session::Session(Ref<css::bridge::XBridge> bridge, Ref<css::uno::XComponentContext> remote)
-    : bridge_(std::move(bridge)),
-      remote_(std::move(remote)),
-      disposed_(std::make_shared<std::atomic<bool>>(false)) {
+namespace {
+thread_local int ownCallDepth = 0;
+std::atomic<std::uint64_t> callsMade{0};
+}  // namespace
+
+Session::Session(Ref<css::bridge::XBridge> bridge)
+    : bridge_(std::move(bridge)), disposed_(std::make_shared<std::atomic<bool>>(false)) {
     try {
         Ref<css::lang::XComponent> component(bridge_, css::uno::UNO_QUERY);
         if (component.is()) component->addEventListener(new DisposedFlag(disposed_));
     } catch (const css::uno::Exception&) {
         disposed_->store(true);  // disposed already
     }
-}
-
-bool Session::Answers() const {
-    if (!Alive() || !remote_.is()) return false;
-    try {
-        return remote_->getServiceManager().is();
-    } catch (const css::uno::Exception&) {
-        return false;
-    }
+    watchdog_ = std::make_unique<CallWatchdog>([this] { DisposeBridge(); });
 }
 
 Session::~Session() {
+    watchdog_.reset();
     remote_.clear();
+    DisposeBridge();
+}
+
+void Session::DisposeBridge() {
     try {
         Ref<css::lang::XComponent> component(bridge_, css::uno::UNO_QUERY);
         if (component.is()) component->dispose();
     } catch (const css::uno::Exception&) {
         // The office went away first; nothing left to end.
+    }
+    disposed_->store(true);
+}
+
+void Session::FetchContext() {
+    remote_ = Call("connecting to the office", [&] {
+        return Ref<css::uno::XComponentContext>(bridge_->getInstance("StarOffice.ComponentContext"),
+                                                css::uno::UNO_QUERY_THROW);
+    });
+}
+
+bool Session::Answers() {
+    if (!Alive() || !remote_.is()) return false;
+    try {
+        return Call("asking the office", [&] { return remote_->getServiceManager().is(); });
+    } catch (const OfficeNotAnswering&) {
+        throw;
+    } catch (const AutomationError&) {
+        return false;
+    }
+}
+
+bool Session::InOwnCall() {
+    return ownCallDepth > 0;
+}
+
+std::uint64_t Session::CallsMade() {
+    return callsMade.load(std::memory_order_relaxed);
+}
+
+Session::OwnCall::OwnCall(Session& session, std::chrono::milliseconds limit)
+    : session_(session), limit_(limit), outermost_(session.depth_ == 0) {
+    ++session_.depth_;
+    ++ownCallDepth;
+    if (!outermost_) return;
+    callsMade.fetch_add(1, std::memory_order_relaxed);
+    session_.watchdog_->Begin(limit);
+}
+
+Session::OwnCall::~OwnCall() {
+    if (outermost_ && !finished_) session_.watchdog_->End();
+    --ownCallDepth;
+    --session_.depth_;
+}
+
+void Session::OwnCall::Finish(const char* what) {
+    if (!outermost_ || finished_) return;
+    finished_ = true;
+    if (session_.watchdog_->End()) {
+        throw OfficeNotAnswering(std::string(what) + ": the office did not answer within " +
+                                 std::to_string(limit_.count() / 1000) + " s");
     }
 }
 
@@ -125,8 +176,23 @@ void Session::RememberSeparators(const Ref<css::uno::XInterface>& document,
     separators_.emplace_back(document, seps);
 }
 
-bool StartedHeadless(const Session& session) {
-    return Guarded("asking the office", [&] {
+std::shared_ptr<DocumentWatchState> Session::KnownWatch(
+    const Ref<css::uno::XInterface>& document) const {
+    for (const auto& [doc, watch] : watches_) {
+        if (doc == document) return watch;
+    }
+    return nullptr;
+}
+
+void Session::RememberWatch(const Ref<css::uno::XInterface>& document,
+                            std::shared_ptr<DocumentWatchState> watch) {
+    constexpr std::size_t kMostDocuments = 16;
+    if (watches_.size() >= kMostDocuments) watches_.erase(watches_.begin());
+    watches_.emplace_back(document, std::move(watch));
+}
+
+bool StartedHeadless(Session& session) {
+    return session.Call("asking the office", [&] {
         const OUString mark = "${" + OUString::createFromAscii(kHeadlessMark) + "}";
         return css::util::theMacroExpander::get(session.RemoteContext())->expandMacros(mark) == "1";
     });
@@ -143,20 +209,16 @@ std::shared_ptr<Session> Connect(const std::string& programDir, const std::strin
     } catch (const css::uno::Exception& e) {
         throw AutomationError("connecting to the office failed: " + ToUtf8(e.Message));
     }
-    return Guarded("connecting to the office", [&] {
-        auto bridge =
-            css::bridge::BridgeFactory::create(local)->createBridge("", "urp", connection, nullptr);
-        try {
-            Ref<css::uno::XComponentContext> remote(
-                bridge->getInstance("StarOffice.ComponentContext"), css::uno::UNO_QUERY_THROW);
-            return std::make_shared<Session>(bridge, remote);
-        } catch (const css::uno::Exception&) {
-            // The factory keeps an unnamed bridge, its threads and its pipe until it is
-            // disposed: an office still starting up would leave one behind per attempt.
-            Session failed(bridge, nullptr);
-            throw;
-        }
+    auto bridge = Guarded("connecting to the office", [&] {
+        return css::bridge::BridgeFactory::create(local)->createBridge("", "urp", connection,
+                                                                       nullptr);
     });
+    // A failed ask disposes the bridge with the session: the factory keeps an unnamed bridge,
+    // its threads and its pipe until then, and an office still starting up would leave one
+    // behind per attempt.
+    auto session = std::make_shared<Session>(bridge);
+    session->FetchContext();
+    return session;
 }
 
 }  // namespace tavrix::spreadsheet::uno

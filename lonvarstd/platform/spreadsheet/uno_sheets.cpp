@@ -23,10 +23,6 @@ using css::uno::UNO_QUERY_THROW;
 
 constexpr int kMaxRow = 1048576;
 
-Ref<css::sheet::XSpreadsheetView> ViewOf(const DocumentLink& doc) {
-    return Ref<css::sheet::XSpreadsheetView>(doc.model->getCurrentController(), UNO_QUERY);
-}
-
 class UnoCell : public Cell {
 public:
     UnoCell(std::shared_ptr<DocumentLink> doc, Ref<css::sheet::XSpreadsheet> sheet,
@@ -35,7 +31,7 @@ public:
 
     CellValue value() override {
         doc_->CheckOpen();
-        return Guarded("Cell.value", [&] {
+        return doc_->session->Call("Cell.value", [&] {
             switch (cell_->getType()) {
                 case css::table::CellContentType_EMPTY:
                     return CellValue{};
@@ -58,13 +54,13 @@ public:
 
     void SetValue(double number) override {
         doc_->CheckOpen();
-        Guarded("Cell.value", [&] { cell_->setValue(number); });
+        doc_->session->Call("Cell.value", [&] { cell_->setValue(number); });
     }
 
     void SetValue(const std::string& text) override {
         doc_->CheckOpen();
         if (auto number = ParseTypedNumber(text, doc_->Separators())) return SetValue(*number);
-        Guarded("Cell.value", [&] {
+        doc_->session->Call("Cell.value", [&] {
             if (text.empty()) {
                 using namespace css::sheet::CellFlags;
                 Ref<css::sheet::XSheetOperation>(cell_, UNO_QUERY_THROW)
@@ -78,7 +74,7 @@ public:
 
     std::int32_t FontColor() override {
         doc_->CheckOpen();
-        return Guarded("Font.Color", [&] {
+        return doc_->session->Call("Font.Color", [&] {
             sal_Int32 color = 0;
             Ref<css::beans::XPropertySet>(cell_, UNO_QUERY_THROW)->getPropertyValue("CharColor") >>=
                 color;
@@ -88,7 +84,7 @@ public:
 
     void SetFontColor(std::int32_t color) override {
         doc_->CheckOpen();
-        Guarded("Font.Color", [&] {
+        doc_->session->Call("Font.Color", [&] {
             Ref<css::beans::XPropertySet>(cell_, UNO_QUERY_THROW)
                 ->setPropertyValue("CharColor", css::uno::Any(sal_Int32(SwapRedBlue(color))));
         });
@@ -96,11 +92,14 @@ public:
 
     void Activate() override {
         doc_->CheckOpen();
-        Guarded("Cell.Activate", [&] {
-            auto view = ViewOf(*doc_);
-            if (!view.is()) return;
-            if (view->getActiveSheet() != sheet_) view->setActiveSheet(sheet_);
-            Ref<css::view::XSelectionSupplier>(view, UNO_QUERY_THROW)->select(css::uno::Any(cell_));
+        doc_->session->Call("Cell.Activate", [&] {
+            auto& view = doc_->CurrentView();
+            if (!view.sheets.is()) return;
+            if (view.activeSheet != sheet_) {
+                view.sheets->setActiveSheet(sheet_);
+                view.activeSheet = sheet_;
+            }
+            if (view.selection.is()) view.selection->select(css::uno::Any(cell_));
         });
     }
 
@@ -119,14 +118,14 @@ public:
 
     std::string name() override {
         doc_->CheckOpen();
-        return Guarded("Sheet.name", [&] {
+        return doc_->session->Call("Sheet.name", [&] {
             return ToUtf8(Ref<css::container::XNamed>(sheet_, UNO_QUERY_THROW)->getName());
         });
     }
 
     void SetName(const std::string& name) override {
         doc_->CheckOpen();
-        Guarded("Sheet.name", [&] {
+        doc_->session->Call("Sheet.name", [&] {
             Ref<css::container::XNamed> named(sheet_, UNO_QUERY_THROW);
             named->setName(FromUtf8(name));
             // The office ignores a name it cannot take (taken, or with forbidden characters).
@@ -139,8 +138,8 @@ public:
     std::unique_ptr<Cell> Cells(int row, int col) override {
         doc_->CheckOpen();
         CheckCell(row, col);
-        auto cell =
-            Guarded("Cells(row, col)", [&] { return sheet_->getCellByPosition(col - 1, row - 1); });
+        auto cell = doc_->session->Call(
+            "Cells(row, col)", [&] { return sheet_->getCellByPosition(col - 1, row - 1); });
         return std::make_unique<UnoCell>(doc_, sheet_, cell);
     }
 
@@ -150,7 +149,7 @@ public:
         CheckCell(lastRow, col);
         if (firstRow > lastRow) throw AutomationError("invalid column range");
         const auto& seps = doc_->Separators();
-        const auto data = Guarded("Range.value", [&] {
+        const auto data = doc_->session->Call("Range.value", [&] {
             auto range =
                 sheet_->getCellRangeByPosition(col - 1, firstRow - 1, col - 1, lastRow - 1);
             return Ref<css::sheet::XCellRangeData>(range, UNO_QUERY_THROW)->getDataArray();
@@ -177,10 +176,22 @@ public:
 
     void Activate() override {
         doc_->CheckOpen();
-        Guarded("Sheet.Activate", [&] {
-            auto view = ViewOf(*doc_);
-            if (view.is()) view->setActiveSheet(sheet_);
+        doc_->session->Call("Sheet.Activate", [&] {
+            // Set every time: the user may have gone to another sheet, which the office does
+            // not tell.
+            auto& view = doc_->CurrentView();
+            if (!view.sheets.is()) return;
+            view.sheets->setActiveSheet(sheet_);
+            view.activeSheet = sheet_;
         });
+    }
+
+    const void* Identity() override {
+        if (!identity_.is()) {
+            identity_ = doc_->session->Call(
+                "Sheet identity", [&] { return Ref<css::uno::XInterface>(sheet_, UNO_QUERY); });
+        }
+        return identity_.get();
     }
 
 private:
@@ -193,6 +204,7 @@ private:
 
     std::shared_ptr<DocumentLink> doc_;
     Ref<css::sheet::XSpreadsheet> sheet_;
+    Ref<css::uno::XInterface> identity_;
 };
 
 }  // namespace

@@ -45,11 +45,12 @@ public:
 
     int Count() override {
         doc_->CheckOpen();
-        return Guarded("Sheets.Count", [&] { return static_cast<int>(Access()->getCount()); });
+        return doc_->session->Call("Sheets.Count",
+                                   [&] { return static_cast<int>(Access()->getCount()); });
     }
     std::unique_ptr<Sheet> Item(int index) override {
         doc_->CheckOpen();
-        auto sheet = Guarded("Sheets(index)", [&] {
+        auto sheet = doc_->session->Call("Sheets(index)", [&] {
             Ref<css::sheet::XSpreadsheet> s;
             Access()->getByIndex(index - 1) >>= s;
             return s;
@@ -69,10 +70,11 @@ private:
 
 class UnoWorkbook : public Workbook {
 public:
-    explicit UnoWorkbook(std::shared_ptr<DocumentLink> doc) : doc_(doc), sheets_(doc) {}
+    UnoWorkbook(std::shared_ptr<DocumentLink> doc, bool headless)
+        : doc_(doc), sheets_(doc), headless_(headless) {}
 
     std::string Name() override {
-        return Guarded("Workbook.Name", [&] {
+        return doc_->session->Call("Workbook.Name", [&] {
             Ref<css::frame::XStorable> storable(doc_->model, UNO_QUERY);
             if (storable.is() && storable->hasLocation()) {
                 OUString path;
@@ -89,7 +91,7 @@ public:
     Sheets& GetSheets() override { return sheets_; }
 
     std::unique_ptr<Sheet> AddWorksheet() override {
-        auto sheet = Guarded("WorkSheets.Add", [&] {
+        auto sheet = doc_->session->Call("WorkSheets.Add", [&] {
             Ref<css::sheet::XSpreadsheetDocument> book(doc_->model, UNO_QUERY_THROW);
             auto sheets = book->getSheets();
             Ref<css::container::XIndexAccess> access(sheets, UNO_QUERY_THROW);
@@ -108,7 +110,7 @@ public:
     }
 
     std::unique_ptr<Sheet> AddWorksheet(const std::string& name) override {
-        auto sheet = Guarded("WorkSheets.Add", [&] {
+        auto sheet = doc_->session->Call("WorkSheets.Add", [&] {
             Ref<css::sheet::XSpreadsheetDocument> book(doc_->model, UNO_QUERY_THROW);
             auto sheets = book->getSheets();
             Ref<css::container::XIndexAccess> access(sheets, UNO_QUERY_THROW);
@@ -124,20 +126,35 @@ public:
     }
 
     void Activate() override {
-        Guarded("Workbook.Activate", [&] {
-            auto controller = doc_->model->getCurrentController();
-            if (!controller.is()) return;
-            auto frame = controller->getFrame();
-            if (!frame.is()) return;
-            frame->activate();
-            Ref<css::awt::XTopWindow> top(frame->getContainerWindow(), UNO_QUERY);
-            if (top.is()) top->toFront();
+        doc_->session->Call("Workbook.Activate", [&] {
+            auto& view = doc_->CurrentView();
+            if (!view.frame.is()) return;
+            view.frame->activate();
+            if (view.top.is()) view.top->toFront();
         });
+    }
+
+    void Show() override {
+        if (headless_) return;
+        doc_->CheckOpen();
+        doc_->session->Call("Application.Visible", [&] {
+            auto& view = doc_->CurrentView();
+            if (view.window.is()) view.window->setVisible(true);
+        });
+    }
+
+    std::shared_ptr<const DocumentWatch> Watch() override {
+        if (!doc_->watch) {
+            doc_->watch = WatchDocument(*doc_->session, doc_->model);
+            doc_->watchedChanges = doc_->watch->Changes();
+        }
+        return doc_->watch;
     }
 
 private:
     std::shared_ptr<DocumentLink> doc_;
     UnoSheets sheets_;
+    bool headless_;
 };
 
 class UnoWorkbooks : public Workbooks {
@@ -166,31 +183,34 @@ public:
         if (ec || !std::filesystem::is_regular_file(file, ec)) {
             throw AutomationError("file not found: " + path);
         }
-        auto model = Guarded("Workbooks.open", [&] {
-            OUString url;
-            if (osl::FileBase::getFileURLFromSystemPath(FromUtf8(file.string()), url) !=
-                osl::FileBase::E_None) {
-                throw AutomationError("not a usable file name: " + path);
-            }
-            css::uno::Sequence<css::beans::PropertyValue> props(3);
-            props.getArray()[0].Name = "AsTemplate";
-            props.getArray()[0].Value <<= IsTemplateFile(path);
-            // Documents we open run none of their macros.
-            props.getArray()[1].Name = "MacroExecutionMode";
-            props.getArray()[1].Value <<= sal_Int16(0);
-            // A headless office cannot show a window (it fails when asked to).
-            props.getArray()[2].Name = "Hidden";
-            props.getArray()[2].Value <<= headless_;
-            auto component = Desktop()->loadComponentFromURL(url, "_blank", 0, props);
-            if (!component.is()) throw AutomationError("the office could not open " + path);
-            Ref<css::sheet::XSpreadsheetDocument> book(component, UNO_QUERY);
-            if (!book.is()) {
-                Ref<css::util::XCloseable> closeable(component, UNO_QUERY);
-                if (closeable.is()) closeable->close(true);
-                throw AutomationError("not a spreadsheet: " + path);
-            }
-            return Ref<css::frame::XModel>(component, UNO_QUERY_THROW);
-        });
+        auto model = session_->Call(
+            "Workbooks.open",
+            [&] {
+                OUString url;
+                if (osl::FileBase::getFileURLFromSystemPath(FromUtf8(file.string()), url) !=
+                    osl::FileBase::E_None) {
+                    throw AutomationError("not a usable file name: " + path);
+                }
+                css::uno::Sequence<css::beans::PropertyValue> props(3);
+                props.getArray()[0].Name = "AsTemplate";
+                props.getArray()[0].Value <<= IsTemplateFile(path);
+                // Documents we open run none of their macros.
+                props.getArray()[1].Name = "MacroExecutionMode";
+                props.getArray()[1].Value <<= sal_Int16(0);
+                // A headless office cannot show a window (it fails when asked to).
+                props.getArray()[2].Name = "Hidden";
+                props.getArray()[2].Value <<= headless_;
+                auto component = Desktop()->loadComponentFromURL(url, "_blank", 0, props);
+                if (!component.is()) throw AutomationError("the office could not open " + path);
+                Ref<css::sheet::XSpreadsheetDocument> book(component, UNO_QUERY);
+                if (!book.is()) {
+                    Ref<css::util::XCloseable> closeable(component, UNO_QUERY);
+                    if (closeable.is()) closeable->close(true);
+                    throw AutomationError("not a spreadsheet: " + path);
+                }
+                return Ref<css::frame::XModel>(component, UNO_QUERY_THROW);
+            },
+            kOpenLimit);
         books_.clear();
         return Wrap(model);
     }
@@ -200,6 +220,8 @@ public:
         return desktop_;
     }
 
+    Session& OfficeSession() { return *session_; }
+
     std::vector<Ref<css::frame::XModel>> Documents() {
         Refresh();
         return books_;
@@ -207,7 +229,7 @@ public:
 
 private:
     void Refresh() {
-        books_ = Guarded("Workbooks", [&] {
+        books_ = session_->Call("Workbooks", [&] {
             std::vector<Ref<css::frame::XModel>> found;
             auto all = Desktop()->getComponents()->createEnumeration();
             while (all->hasMoreElements()) {
@@ -224,7 +246,7 @@ private:
         auto doc = std::make_shared<DocumentLink>();
         doc->session = session_;
         doc->model = model;
-        return std::make_unique<UnoWorkbook>(doc);
+        return std::make_unique<UnoWorkbook>(doc, headless_);
     }
 
     std::shared_ptr<Session> session_;
@@ -244,7 +266,7 @@ public:
     bool Visible() override {
         if (headless_) return visibleFlag_;
         auto docs = books_.Documents();
-        return Guarded("Application.Visible", [&] {
+        return books_.OfficeSession().Call("Application.Visible", [&] {
             for (const auto& model : docs) {
                 Ref<css::awt::XWindow2> window(WindowOf(model), UNO_QUERY);
                 if (window.is() && window->isVisible()) return true;
@@ -260,7 +282,7 @@ public:
             return;
         }
         auto docs = books_.Documents();
-        Guarded("Application.Visible", [&] {
+        books_.OfficeSession().Call("Application.Visible", [&] {
             for (const auto& model : docs) {
                 auto window = WindowOf(model);
                 if (window.is()) window->setVisible(visible);
@@ -276,8 +298,26 @@ private:
 
 }  // namespace
 
-void DocumentLink::CheckOpen() const {
-    Guarded("reaching the workbook", [&] { model->getCurrentController(); });
+void DocumentLink::CheckOpen() {
+    if (watch && watch->Changes() == watchedChanges) return;
+    session->Call("reaching the workbook", [&] { model->getCurrentController(); });
+}
+
+DocumentLink::View& DocumentLink::CurrentView() {
+    const std::uint64_t changes = watch ? watch->Changes() : 0;
+    if (view && changes == viewChanges) return *view;
+    View fresh;
+    auto controller = model->getCurrentController();
+    if (controller.is()) {
+        fresh.frame = controller->getFrame();
+        fresh.sheets.set(controller, UNO_QUERY);
+        fresh.selection.set(controller, UNO_QUERY);
+    }
+    if (fresh.frame.is()) fresh.window = fresh.frame->getContainerWindow();
+    if (fresh.window.is()) fresh.top.set(fresh.window, UNO_QUERY);
+    view = std::move(fresh);
+    viewChanges = changes;
+    return *view;
 }
 
 const NumberSeparators& DocumentLink::Separators() {
@@ -287,7 +327,7 @@ const NumberSeparators& DocumentLink::Separators() {
             separators = *known;
             return *separators;
         }
-        separators = Guarded("reading the document's number format", [&] {
+        separators = session->Call("reading the document's number format", [&] {
             Ref<css::util::XNumberFormatsSupplier> supplier(model, UNO_QUERY_THROW);
             Ref<css::beans::XPropertySet> standard(supplier->getNumberFormats()->getByKey(0),
                                                    UNO_QUERY_THROW);

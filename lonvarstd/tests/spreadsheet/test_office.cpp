@@ -10,6 +10,8 @@
 #include <com/sun/star/frame/Desktop.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/frame/XTitle.hpp>
+#include <com/sun/star/sheet/CellFlags.hpp>
+#include <com/sun/star/sheet/XSheetOperation.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/sheet/XSpreadsheets.hpp>
@@ -141,6 +143,65 @@ void TestOffice::CloseDocumentUno(const std::string& name) {
         }
     }
     throw AutomationError("no open document " + name);
+}
+
+void TestOffice::ActAsUser(UserAction action, const std::string& title, const std::string& sheet,
+                           int row, int col, const std::string& text) {
+    Guarded("acting as the user", [&] { ActAsUserUno(action, title, sheet, row, col, text); });
+}
+
+void TestOffice::ActAsUserUno(UserAction action, const std::string& title,
+                              const std::string& sheetName, int row, int col,
+                              const std::string& text) {
+    auto session = Connect(options_.programDir, options_.pipeName);
+    if (!session) throw AutomationError("test office not running");
+    auto desktop = css::frame::Desktop::create(session->RemoteContext());
+    auto all = desktop->getComponents()->createEnumeration();
+    Ref<css::sheet::XSpreadsheetDocument> book;
+    while (all->hasMoreElements() && !book.is()) {
+        Ref<css::frame::XTitle> candidate(all->nextElement(), UNO_QUERY);
+        if (candidate.is() && ToUtf8(candidate->getTitle()) == title)
+            book.set(candidate, UNO_QUERY);
+    }
+    if (!book.is()) throw AutomationError("no open document " + title);
+    auto sheets = book->getSheets();
+    const OUString name = FromUtf8(sheetName);
+    switch (action) {
+        case UserAction::Type: {
+            Ref<css::sheet::XSpreadsheet> sheet(sheets->getByName(name), UNO_QUERY_THROW);
+            auto cell = sheet->getCellByPosition(col - 1, row - 1);
+            if (text.empty()) {
+                using namespace css::sheet::CellFlags;
+                Ref<css::sheet::XSheetOperation>(cell, UNO_QUERY_THROW)
+                    ->clearContents(VALUE | DATETIME | STRING | FORMULA);
+            } else {
+                Ref<css::text::XText>(cell, UNO_QUERY_THROW)->setString(FromUtf8(text));
+            }
+            break;
+        }
+        case UserAction::RenameSheet:
+            Ref<css::container::XNamed>(sheets->getByName(name), UNO_QUERY_THROW)
+                ->setName(FromUtf8(text));
+            break;
+        case UserAction::RemoveSheet:
+            sheets->removeByName(name);
+            break;
+        case UserAction::MoveSheetFirst:
+            sheets->moveByName(name, 0);
+            break;
+    }
+}
+
+void TestOffice::OpenDocument(const std::string& path) {
+    Guarded("opening a test document", [&] {
+        auto session = Connect(options_.programDir, options_.pipeName);
+        if (!session) throw AutomationError("test office not running");
+        auto desktop = css::frame::Desktop::create(session->RemoteContext());
+        const auto hiddenProp = Prop("Hidden", css::uno::Any(true));
+        const css::uno::Sequence<css::beans::PropertyValue> hidden(&hiddenProp, 1);
+        const std::string url = FileUrlOf(std::filesystem::absolute(path).string());
+        desktop->loadComponentFromURL(FromUtf8(url), "_blank", 0, hidden);
+    });
 }
 
 }  // namespace tavrix::spreadsheet::testing

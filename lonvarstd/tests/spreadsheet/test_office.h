@@ -35,9 +35,21 @@ public:
     // Closes an open document the way a user would, found by its title.
     void CloseDocument(const std::string& name);
 
+    // What a user does meanwhile, through a connection of the test's own (not the program's):
+    // the document found by its title, the sheet by its name, rows and columns from 1.
+    enum class UserAction { Type, RenameSheet, RemoveSheet, MoveSheetFirst };
+    // Type: `text` into the cell (the empty text clears it). RenameSheet: the sheet gets the
+    // name `text`. RemoveSheet, MoveSheetFirst: the sheet goes, or moves to the front.
+    void ActAsUser(UserAction action, const std::string& title, const std::string& sheet,
+                   int row = 0, int col = 0, const std::string& text = {});
+    // Opens a spreadsheet file the way a user would.
+    void OpenDocument(const std::string& path);
+
 private:
     void WriteSpreadsheetUno(const std::string& path, const std::vector<SheetRows>& sheets);
     void CloseDocumentUno(const std::string& name);
+    void ActAsUserUno(UserAction action, const std::string& title, const std::string& sheet,
+                      int row, int col, const std::string& text);
 
     OfficeOptions options_;
     std::string dir_;

@@ -1,21 +1,26 @@
-// Prints how long the spreadsheet output takes for one value: the first value when
-// the office must be started, values into a running office with 10 and with
-// 10 000 filled rows above in the column (median over 200 values each), and the
-// first value after the office was quit by hand (the output starts it again, or
-// attaches to the one the user started again). Runs its own headless office, ended
-// by its process id at the end.
+// Prints how long the spreadsheet output takes for one value, side by side: the value
+// into the place kept from the last one (nothing changed), the full walk to the cell
+// for every value, the first value after each kind of change by the user, a burst of
+// 100 queued values, and the starts of the office. With 10 and with 10 000 filled rows
+// above in the column, the office calls per value and the round trips waited for. Runs
+// its own headless office, ended by its process id at the end.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <functional>
+#include <string>
 #include <thread>
 #include <vector>
 
+#include "engine/xlsPlace.h"
 #include "platform/spreadsheet/office_process.h"
 #include "tests/spreadsheet/test_office.h"
 #include "tests/xls/xlsTestSupport.h"
 
 using namespace tavrix::spreadsheet;
+using tavrix::spreadsheet::testing::TestOffice;
+using Action = TestOffice::UserAction;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -29,71 +34,72 @@ double Percentile(std::vector<double> v, double p) {
     return v[static_cast<std::size_t>(p * static_cast<double>(v.size() - 1))];
 }
 
-std::unique_ptr<Sheet> SheetOf(Application& app, const std::string& marker,
-                               const std::string& name) {
+// Times this thread went to sleep: once per round trip to the office that it waits for.
+std::uint64_t RoundTrips() {
+    std::ifstream status("/proc/thread-self/status");
+    std::string line;
+    const std::string key = "voluntary_ctxt_switches:";
+    while (std::getline(status, line)) {
+        if (line.rfind(key, 0) == 0) return std::stoull(line.substr(key.size()));
+    }
+    return 0;
+}
+
+struct Sample {
+    std::vector<double> ms;
+    std::uint64_t calls = 0;
+    std::uint64_t writes = 0;
+    int values = 0;
+};
+
+void PrintRow(const char* what, const Sample& s) {
+    std::printf("%-52s %8.2f %8.2f %8.1f %8.1f\n", what, Percentile(s.ms, 0.5),
+                Percentile(s.ms, 0.9), static_cast<double>(s.calls) / s.values,
+                static_cast<double>(s.writes) / s.values);
+}
+
+// One value; `before` runs first, untimed (a change by the user, or forgetting the place).
+void TimeValue(TD& d, tDevice& dev, Sample& into, const std::function<void()>& before = {}) {
+    if (before) before();
+    dev.MwText = "+0012.500";
+    const auto calls = UnoOffice::CallsMade();
+    const auto writes = RoundTrips();
+    const auto start = Clock::now();
+    if (!d.XlsWriteValue(dev.DevIdx)) std::puts("a value was not written!");
+    into.ms.push_back(MsSince(start));
+    into.calls += UnoOffice::CallsMade() - calls;
+    into.writes += RoundTrips() - writes;
+    ++into.values;
+}
+
+// 99 values queued behind the one of the call: the time per value.
+void TimeBurst(TD& d, tDevice& dev, Sample& into, bool walk) {
+    {
+        if (walk) dev.XlsKnown.reset();
+        for (int i = 0; i < 99; ++i) dev.AppendValue("+0001.2500 mm");
+        dev.MwText = "+0001.0000";
+        const auto calls = UnoOffice::CallsMade();
+        const auto writes = RoundTrips();
+        const auto start = Clock::now();
+        if (!d.XlsWriteValue(dev.DevIdx)) std::puts("a burst was not written!");
+        into.ms.push_back(MsSince(start) / 100);
+        into.calls += UnoOffice::CallsMade() - calls;
+        into.writes += RoundTrips() - writes;
+        into.values += 100;
+    }
+}
+
+std::string TitleOf(Application& app, const std::string& marker) {
     auto& books = app.GetWorkbooks();
     for (int i = 1; i <= books.count(); ++i) {
         auto book = books.Item(i);
         for (int k = 1; k <= book->GetSheets().Count(); ++k) {
-            auto sheet = book->GetSheets().Item(k);
-            if (sheet->name() == name && sheet->Cells(1, 256)->value().text == marker) {
-                return sheet;
+            if (book->GetSheets().Item(k)->Cells(1, 256)->value().text == marker) {
+                return book->Name();
             }
         }
     }
-    return nullptr;
-}
-
-double TimeOneValue(TD& d, tDevice& dev) {
-    dev.MwText = "+0012.500";
-    const auto start = Clock::now();
-    if (!d.XlsWriteValue(dev.DevIdx)) std::puts("a value was not written!");
-    return MsSince(start);
-}
-
-// The two columns take turns, so that a busy moment of the machine hits both alike.
-void TimeValues(TD& d, tDevice& few, tDevice& many, int rounds) {
-    std::vector<double> fewTimes, manyTimes;
-    for (int i = 0; i < rounds; ++i) {
-        fewTimes.push_back(TimeOneValue(d, few));
-        manyTimes.push_back(TimeOneValue(d, many));
-    }
-    const auto print = [&](int filled, const std::vector<double>& times) {
-        std::printf(
-            "%6d filled rows above: median %.2f ms, 90th percentile %.2f ms per value"
-            " (%d values)\n",
-            filled, Percentile(times, 0.5), Percentile(times, 0.9), rounds);
-    };
-    print(10, fewTimes);
-    print(10000, manyTimes);
-}
-
-// Where a value's time goes: the automation calls one value makes, each timed alone.
-void TimeSteps(UnoOffice& uno, const std::string& marker) {
-    auto median = [](const char* what, int rounds, const std::function<void()>& call) {
-        std::vector<double> times;
-        for (int i = 0; i < rounds; ++i) {
-            const auto start = Clock::now();
-            call();
-            times.push_back(MsSince(start));
-        }
-        std::printf("  %-34s median %.3f ms\n", what, Percentile(times, 0.5));
-    };
-    auto app = uno.Attach();
-    auto sheet = SheetOf(*app, marker, "Werte");
-    auto& books = app->GetWorkbooks();
-    median("attach (kept bridge)", 50, [&] { uno.Attach(); });
-    median("Workbooks.count", 50, [&] { books.count(); });
-    median("Workbooks(1) + Sheets.Count", 50, [&] { books.Item(1)->GetSheets().Count(); });
-    median("Sheets(1).name", 50, [&] { books.Item(1)->GetSheets().Item(1)->name(); });
-    median("Cells(1, 256).value", 50, [&] { sheet->Cells(1, 256)->value(); });
-    median("column block read", 50, [&] { sheet->ColumnValues(1, 1, 64); });
-    median("workbook Activate", 50, [&] { books.Item(1)->Activate(); });
-    median("sheet Activate", 50, [&] { sheet->Activate(); });
-    median("cell Activate", 50, [&] { sheet->Cells(20, 3)->Activate(); });
-    median("cell put text", 50, [&] { sheet->Cells(20, 3)->SetValue(std::string("12.5")); });
-    median("font colour put", 50, [&] { sheet->Cells(1, 256)->SetFontColor(0xFFFFFF); });
-    median("Visible put", 50, [&] { app->SetVisible(true); });
+    throw AutomationError("the marked workbook is missing");
 }
 
 }  // namespace
@@ -101,10 +107,14 @@ void TimeSteps(UnoOffice& uno, const std::string& marker) {
 int main() {
     try {
         tavrix::test::TempProgDir prog;
-        tavrix::spreadsheet::testing::TestOffice office("en-US");
+        TestOffice office("en-US");
         office.Start();
         const std::string vorlage = office.Dir() + "/Messung.ots";
+        const std::string other = office.Dir() + "/Andere.ots";
+        const std::string second = office.Dir() + "/Zweite.ods";
         office.WriteSpreadsheet(vorlage, {{"Tabelle1", {}}});
+        office.WriteSpreadsheet(other, {{"Tabelle1", {}}});
+        office.WriteSpreadsheet(second, {{"Tabelle1", {"1"}}});
         office.Stop();
 
         UnoOffice uno(office.Options());
@@ -113,6 +123,8 @@ int main() {
         d.XlsGlobSlct = false;
         tDevice& few = tavrix::test::XlsGauge(d, "LU1", vorlage, "Werte", 1);
         tDevice& many = tavrix::test::XlsGauge(d, "LU2", vorlage, "Werte", 2);
+        tDevice& renamed = tavrix::test::XlsGauge(d, "LU3", vorlage, "Umbenannt", 1);
+        tDevice& closed = tavrix::test::XlsGauge(d, "LU4", other, "Werte", 1);
 
         few.MwText = "+0001.0000";
         const auto start = Clock::now();
@@ -124,19 +136,92 @@ int main() {
 
         int result = 0;
         try {
-            auto app = uno.Attach();
-            auto sheet = SheetOf(*app, few.XlsWbName, "Werte");
-            if (!sheet) throw AutomationError("the marked sheet is missing");
-            for (int row = 2; row <= 10; ++row) sheet->Cells(row, 1)->SetValue(row * 0.5);
-            const auto fill = Clock::now();
-            for (int row = 1; row <= 10000; ++row) sheet->Cells(row, 2)->SetValue(row * 0.001);
-            std::printf("(filling 10 000 rows one cell at a time took %.0f ms)\n", MsSince(fill));
-            sheet.reset();
-            app.reset();
+            {
+                auto app = uno.Attach();
+                auto& books = app->GetWorkbooks();
+                std::unique_ptr<Sheet> sheet;
+                for (int i = 1; i <= books.count() && !sheet; ++i) {
+                    auto book = books.Item(i);
+                    for (int k = 1; k <= book->GetSheets().Count(); ++k) {
+                        auto s = book->GetSheets().Item(k);
+                        if (s->name() == "Werte") sheet = std::move(s);
+                    }
+                }
+                if (!sheet) throw AutomationError("the marked sheet is missing");
+                for (int row = 2; row <= 10; ++row) sheet->Cells(row, 1)->SetValue(row * 0.5);
+                for (int row = 1; row <= 10000; ++row) sheet->Cells(row, 2)->SetValue(row * 0.001);
+            }
+            // Filled through the program's own bridge: what the first values knew is void.
+            few.XlsKnown.reset();
+            d.XlsWriteValue(many.DevIdx);
+            d.XlsWriteValue(renamed.DevIdx);
+            d.XlsWriteValue(closed.DevIdx);
 
-            TimeValues(d, few, many, 200);
-            std::printf("(bridges to the office made so far: %d)\n", uno.Connections());
-            TimeSteps(uno, few.XlsWbName);
+            constexpr int kRounds = 200;
+            Sample steadyFew, steadyMany, walkFew, walkMany;
+            for (int i = 0; i < kRounds; ++i) {
+                TimeValue(d, few, steadyFew);
+                TimeValue(d, many, steadyMany);
+            }
+            for (int i = 0; i < kRounds / 2; ++i) {
+                TimeValue(d, few, walkFew, [&] { few.XlsKnown.reset(); });
+                TimeValue(d, many, walkMany, [&] { many.XlsKnown.reset(); });
+            }
+
+            // The first value after each kind of change by the user.
+            constexpr int kChanges = 10;
+            auto app = uno.Attach();
+            const std::string title = TitleOf(*app, few.XlsWbName);
+            Sample typedElsewhere, deleted, typedBelow, moved, opened, sheetRenamed, bookClosed;
+            for (int i = 0; i < kChanges; ++i) {
+                TimeValue(d, few, typedElsewhere, [&] {
+                    office.ActAsUser(Action::Type, title, "Werte", 3, 7, std::to_string(i));
+                });
+                TimeValue(d, few, deleted, [&] {
+                    office.ActAsUser(Action::Type, title, "Werte", few.XlsRow - 1, 1, "");
+                });
+                TimeValue(d, few, typedBelow, [&] {
+                    office.ActAsUser(Action::Type, title, "Werte", few.XlsRow, 1, "x");
+                });
+                TimeValue(d, few, moved, [&] {
+                    office.ActAsUser(Action::MoveSheetFirst, title, i % 2 ? "Werte" : "Tabelle1");
+                });
+                TimeValue(d, few, opened, [&] { office.OpenDocument(second); });
+                TimeValue(d, renamed, sheetRenamed, [&] {
+                    office.ActAsUser(Action::RenameSheet, title, "Umbenannt", 0, 0,
+                                     "Alt" + std::to_string(i));
+                });
+                TimeValue(d, closed, bookClosed,
+                          [&] { office.CloseDocument(TitleOf(*app, closed.XlsWbName)); });
+            }
+
+            Sample burstKnown, burstWalk;
+            for (int round = 0; round < 5; ++round) {
+                TimeBurst(d, few, burstKnown, false);
+                TimeBurst(d, few, burstWalk, true);
+            }
+
+            std::printf("\n%-52s %8s %8s %8s %8s\n", "one value", "median", "p90", "calls",
+                        "waits");
+            std::printf("%-52s %8s %8s %8s %8s\n", "", "ms", "ms", "/value", "/value");
+            PrintRow("nothing changed, 10 filled rows above", steadyFew);
+            PrintRow("nothing changed, 10 000 filled rows above", steadyMany);
+            PrintRow("full walk every value, 10 filled rows above", walkFew);
+            PrintRow("full walk every value, 10 000 filled rows above", walkMany);
+            PrintRow("after the user typed elsewhere in the workbook", typedElsewhere);
+            PrintRow("after the user deleted the column's last entry", deleted);
+            PrintRow("after the user typed into the column below", typedBelow);
+            PrintRow("after the user moved a sheet", moved);
+            PrintRow("after the user opened a second workbook", opened);
+            PrintRow("after the user renamed the sheet (a new one is added)", sheetRenamed);
+            PrintRow("after the user closed the workbook (a new one is made)", bookClosed);
+            PrintRow("burst of 100 queued values, kept place", burstKnown);
+            PrintRow("burst of 100 queued values, full walk first", burstWalk);
+            std::printf(
+                "(%d values each for the first four rows, %d for each change, 5 bursts; "
+                "bridges made so far: %d)\n\n",
+                kRounds, kChanges, uno.Connections());
+            app.reset();
 
             // The user quits the office: the next value finds the bridge gone and starts it.
             StopProcessGroup(pid, 15000);
