@@ -241,11 +241,9 @@ bool TD::XlsWriteKnown(tDevice& dev, bool officeStarted) {
 
 void TD::XlsNoteOwnWrite(tavrix::XlsPlace& writer, int row, int col, bool empty) {
     if (writer.column.Col() == col) writer.column.Set(row, empty);
-    if (writer.sheetId == nullptr) return;
     for (auto& other : Devices) {
         tavrix::XlsPlace* place = other->XlsKnown.get();
-        if (place && place != &writer && place->sheetId == writer.sheetId &&
-            place->column.Col() == col) {
+        if (place && place != &writer && place->column.Col() == col && place->SameSheet(writer)) {
             place->column.Set(row, empty);
         }
     }

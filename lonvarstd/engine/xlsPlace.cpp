@@ -23,7 +23,17 @@ XlsPlace::XlsPlace(std::shared_ptr<spreadsheet::Workbook> wb,
 void XlsPlace::Watched(std::shared_ptr<const spreadsheet::DocumentWatch> w, std::uint64_t seen) {
     watch = std::move(w);
     changesSeen = seen;
-    sheetId = sheet->Identity();
+}
+
+bool XlsPlace::SameSheet(const XlsPlace& other) const {
+    // The office takes sheet names that differ in letter case for the same.
+    const auto fold = [](std::string name) {
+        for (char& c : name) {
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        }
+        return name;
+    };
+    return watch && watch == other.watch && fold(table_) == fold(other.table_);
 }
 
 bool XlsPlace::StillTrue(const TD& d, const tDevice& dev) const {

@@ -32,6 +32,9 @@ struct XlsPlace {
     // True while a value of `dev` would go where the walk would put it: nothing the walk
     // depends on changed, in the settings or, by the office's word, in the document.
     bool StillTrue(const TD& d, const tDevice& dev) const;
+    // The same sheet of the same document, by the office's word (its sheet objects are
+    // made anew for every ask, so they cannot be compared).
+    bool SameSheet(const XlsPlace& other) const;
     // Trusts the office's notices from the reading `seen` of `watch` on.
     void Watched(std::shared_ptr<const spreadsheet::DocumentWatch> watch, std::uint64_t seen);
 
@@ -39,7 +42,6 @@ struct XlsPlace {
     std::shared_ptr<spreadsheet::Sheet> sheet;
     std::shared_ptr<const spreadsheet::DocumentWatch> watch;
     std::uint64_t changesSeen = 0;
-    const void* sheetId = nullptr;
     XlsColumnReader column;
     int nextRow = 0;  // XlsRow after the last write; another value there means a reset
     // The marker is in the sheet (the walk wrote it).

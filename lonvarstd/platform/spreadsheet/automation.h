@@ -73,8 +73,6 @@ public:
     // Rows firstRow..lastRow of one column, fetched in a single round trip.
     virtual std::vector<CellValue> ColumnValues(int col, int firstRow, int lastRow) = 0;
     virtual void Activate() = 0;
-    // The same value for two objects of one sheet (while the office keeps it).
-    virtual const void* Identity() { return this; }
 };
 
 class Sheets {

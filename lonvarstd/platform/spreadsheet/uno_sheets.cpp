@@ -186,14 +186,6 @@ public:
         });
     }
 
-    const void* Identity() override {
-        if (!identity_.is()) {
-            identity_ = doc_->session->Call(
-                "Sheet identity", [&] { return Ref<css::uno::XInterface>(sheet_, UNO_QUERY); });
-        }
-        return identity_.get();
-    }
-
 private:
     static void CheckCell(int row, int col) {
         if (row < 1 || row > kMaxRow || col < 1) {
@@ -204,7 +196,6 @@ private:
 
     std::shared_ptr<DocumentLink> doc_;
     Ref<css::sheet::XSpreadsheet> sheet_;
-    Ref<css::uno::XInterface> identity_;
 };
 
 }  // namespace

@@ -39,11 +39,8 @@ public:
     }
 
     void SAL_CALL modified(const css::lang::EventObject&) override {
-        if (Session::InOwnCall()) {
-            state_->CountOwn();
-        } else {
-            state_->Count();
-        }
+        // What our own writes cause arrives inside our call, on our thread.
+        if (!Session::InOwnCall()) state_->Count();
     }
     void SAL_CALL documentEventOccured(const css::document::DocumentEvent& event) override {
         // Closing a view drops the frame the output activates; unloading ends the document.

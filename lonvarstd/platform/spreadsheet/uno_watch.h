@@ -22,13 +22,10 @@ public:
     std::uint64_t Changes() const override;
     // Called on the bridge's threads.
     void Count() { changes_.fetch_add(1); }
-    std::uint64_t OwnModifications() const { return own_.load(); }
-    void CountOwn() { own_.fetch_add(1); }
 
 private:
     std::shared_ptr<std::atomic<bool>> bridgeGone_;
     std::atomic<std::uint64_t> changes_{0};
-    std::atomic<std::uint64_t> own_{0};
 };
 
 // The watch on `model` through `session`, its listener registered with the office on the first

@@ -2,6 +2,9 @@
 // documents the user sees. One office serves the cases that can share it; the
 // start and locale cases bring their own.
 #include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
 
 #include <filesystem>
 
@@ -14,6 +17,7 @@ namespace {
 using namespace tavrix::spreadsheet;
 using tavrix::EngineMessage;
 using tavrix::spreadsheet::testing::TestOffice;
+using Action = TestOffice::UserAction;
 using tavrix::test::TempProgDir;
 using tavrix::test::XlsFileGauge;
 using tavrix::test::XlsGauge;
@@ -378,6 +382,153 @@ TEST_F(XlsOfficeTest, TheDecimalSeparatorProbeFollowsTheOfficeLocale) {
     auto enBook = MarkedBook(*app, enDev.XlsWbName);
     ASSERT_TRUE(enBook);
     EXPECT_EQ(SheetNamed(*enBook, "Werte")->Cells(1, 1)->value().text, "12.5");
+}
+
+// Between two values the user changes the workbook through a connection of their own; the
+// next value goes where the full walk puts it, never where the last one left off.
+TEST_F(XlsOfficeTest, AfterTheUsersChangeTheValueGoesWhereTheWalkPutsIt) {
+    enum class Change { None, Act, Open, Close };
+    struct Case {
+        const char* what;
+        Change change;
+        Action action;
+        int row;  // of the cell the user types into
+        const char* text;
+        const char* sheet;  // where the value must be
+        int valueRow;
+        bool newBook;
+    };
+    const std::string second = prog.path("Zweite.ods");
+    shared_->WriteSpreadsheet(second, {{"Werte", {"a", "b", "c", "d", "e"}}});
+    const Case cases[] = {
+        {"nothing", Change::None, Action::Type, 0, "", "Werte", 4, false},
+        {"last entries deleted", Change::Act, Action::Type, 2, "", "Werte", 2, false},
+        {"typed below", Change::Act, Action::Type, 4, "x", "Werte", 5, false},
+        {"typed far below", Change::Act, Action::Type, 9, "x", "Werte", 4, false},
+        {"sheet renamed", Change::Act, Action::RenameSheet, 0, "Alt", "Werte", 1, false},
+        {"sheet removed", Change::Act, Action::RemoveSheet, 0, "", "Werte", 1, false},
+        {"sheet moved", Change::Act, Action::MoveSheetFirst, 0, "", "Werte", 4, false},
+        {"second workbook opened", Change::Open, Action::Type, 0, "", "Werte", 4, false},
+        {"workbook closed", Change::Close, Action::Type, 0, "", "Werte", 1, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        d.ResetDevices();
+        tDevice& dev = XlsGauge(d, "LU1", vorlage_, "Werte", 1);
+        ASSERT_TRUE(Write(dev, "1.0") && Write(dev, "2.0"));
+        const auto callsBefore = UnoOffice::CallsMade();
+        ASSERT_TRUE(Write(dev, "3.0"));
+        // Nothing changed: the cell write and the activation, no walk.
+        EXPECT_LT(UnoOffice::CallsMade() - callsBefore, 10u);
+        const std::string marker = dev.XlsWbName;
+        const std::string title = MarkedBook(*app, marker)->Name();
+
+        if (c.change == Change::Act) {
+            if (c.action == Action::Type && c.text[0] == '\0') {
+                // Deleting: the entries from that row down.
+                for (int row = c.row; row <= 3; ++row) {
+                    shared_->ActAsUser(Action::Type, title, "Werte", row, 1, "");
+                }
+            } else {
+                shared_->ActAsUser(c.action, title, "Werte", c.row, 1, c.text);
+            }
+        } else if (c.change == Change::Open) {
+            shared_->OpenDocument(second);
+        } else if (c.change == Change::Close) {
+            shared_->CloseDocument(title);
+        }
+
+        ASSERT_TRUE(Write(dev, "4.5"));
+        EXPECT_EQ(dev.XlsWbName != marker, c.newBook);
+        auto book = MarkedBook(*app, dev.XlsWbName);
+        ASSERT_TRUE(book);
+        auto sheet = SheetNamed(*book, c.sheet);
+        ASSERT_TRUE(sheet);
+        EXPECT_DOUBLE_EQ(sheet->Cells(c.valueRow, 1)->value().number, 4.5);
+        EXPECT_EQ(dev.XlsRow, c.valueRow + 1);
+        if (!c.newBook && c.valueRow > 1) {
+            EXPECT_DOUBLE_EQ(sheet->Cells(1, 1)->value().number, 1.0);  // nothing overwritten
+        }
+        if (c.change == Change::Act && c.action == Action::RenameSheet) {
+            EXPECT_DOUBLE_EQ(SheetNamed(*book, "Alt")->Cells(3, 1)->value().number, 3.0);
+        }
+        if (c.change == Change::Act && c.row > 1 && c.text[0] != '\0') {
+            EXPECT_EQ(sheet->Cells(c.row, 1)->value().text, "x");  // the user's entry stays
+        }
+        if (c.change == Change::Open) {
+            for (int i = 1; i <= app->GetWorkbooks().count(); ++i) {
+                auto open = app->GetWorkbooks().Item(i);
+                if (open->Name() == "Zweite.ods") {
+                    EXPECT_EQ(SheetNamed(*open, "Werte")->Cells(6, 1)->value().kind,
+                              CellValue::Kind::Empty);
+                    shared_->CloseDocument("Zweite.ods");
+                    break;
+                }
+            }
+        }
+        shared_->CloseDocument(book->Name());
+    }
+}
+
+// Two gauges on one template share its workbook while values go straight into their
+// cells, even on one sheet and column: neither writes over the other's values.
+TEST_F(XlsOfficeTest, InstrumentsOnOneTemplateKeepSharingItsWorkbookAndColumn) {
+    tDevice& left = XlsGauge(d, "LU1", vorlage_, "Beide", 1);
+    tDevice& right = XlsGauge(d, "LU2", vorlage_, "Beide", 1);
+    tDevice& apart = XlsGauge(d, "LU3", vorlage_, "Extra", 2);
+    for (int i = 1; i <= 6; ++i) {
+        ASSERT_TRUE(Write(i % 2 ? left : right, std::to_string(i) + ".0"));
+        ASSERT_TRUE(Write(apart, std::to_string(i) + ".5"));
+    }
+    EXPECT_EQ(right.XlsWbName, left.XlsWbName);
+    EXPECT_EQ(apart.XlsWbName, left.XlsWbName);
+    auto book = MarkedBook(*app, left.XlsWbName);
+    ASSERT_TRUE(book);
+    const auto both = SheetNamed(*book, "Beide")->ColumnValues(1, 1, 7);
+    const auto extra = SheetNamed(*book, "Extra")->ColumnValues(2, 1, 7);
+    for (int i = 1; i <= 6; ++i) {
+        EXPECT_DOUBLE_EQ(both[i - 1].number, i) << i;
+        EXPECT_DOUBLE_EQ(extra[i - 1].number, i + 0.5) << i;
+    }
+    EXPECT_TRUE(both[6].empty() && extra[6].empty());
+}
+
+// A stopped office: the output gives up within its limit as for an office that is not
+// there, starts no second one, and writes again once the office goes on.
+TEST_F(XlsOfficeTest, AnOfficeThatDoesNotAnswerIsGivenUpAndUsedAgainWhenItAnswers) {
+    TestOffice own("en-US");
+    own.Start();
+    UnoOffice office(own.Options());
+    d.SetXlsOffice(&office);
+    tDevice& dev = XlsGauge(d, "LU1", vorlage_, "A", 1);
+    ASSERT_TRUE(Write(dev, "1.0"));
+
+    ASSERT_EQ(kill(-own.Pid(), SIGSTOP), 0);
+    dev.AppendValue("+0009.0000 mm");
+    for (int i = 0; i < 2; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(Write(dev, "2.0"));
+        // One call's limit (3 s) and the bridge's end, with room for a loaded machine.
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+        EXPECT_EQ(dev.FtStatusText.get(), "~Excel?");
+        EXPECT_EQ(office.StartedPid(), 0);
+    }
+    EXPECT_EQ(dev.ValueCount(), 1u);  // the queue stays; the values of those calls are lost
+    ASSERT_EQ(kill(-own.Pid(), SIGCONT), 0);
+
+    EXPECT_TRUE(Write(dev, "3.0"));
+    EXPECT_EQ(office.StartedPid(), 0);
+    auto ownApp = office.Attach();
+    ASSERT_TRUE(ownApp);
+    const auto column = SheetNamed(*MarkedBook(*ownApp, dev.XlsWbName), "A")->ColumnValues(1, 1, 4);
+    EXPECT_DOUBLE_EQ(column[0].number, 1.0);
+    EXPECT_DOUBLE_EQ(column[1].number, 3.0);
+    EXPECT_DOUBLE_EQ(column[2].number, 9.0);
+    EXPECT_TRUE(column[3].empty());
+    EXPECT_EQ(Errors(), (std::vector<EngineMessage>{{MsgDeviceError, 0, 0},
+                                                    {MsgDeviceError, 100, 0},
+                                                    {MsgDeviceError, 100, 0},
+                                                    {MsgDeviceError, 0, 0}}));
 }
 
 }  // namespace
