@@ -19,6 +19,7 @@
 namespace {
 
 using tavrix::XlsTarget;
+using tavrix::XlsTargetOf;
 using tavrix::spreadsheet::AutomationError;
 using tavrix::spreadsheet::OfficeNotAnswering;
 using tavrix::spreadsheet::Sheet;
@@ -28,10 +29,6 @@ constexpr int kMarkerRow = 1;
 constexpr int kProbeRow = 2;
 constexpr int kMarkerCol = 256;
 constexpr std::int32_t kWhite = 0xFFFFFF;
-
-XlsTarget TargetOf(const TD& d, const tDevice& dev) {
-    return tavrix::XlsTargetOf(d, dev);
-}
 
 bool SameIgnoringCase(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
@@ -64,7 +61,7 @@ void NoticeTargetChange(tDevice& dev, const XlsTarget& target) {
 void ShareTemplateWorkbook(const TD& d, tDevice& dev, const XlsTarget& target) {
     for (const auto& other : d.Devices) {
         if (other.get() == &dev || !other->IsInstrument()) continue;
-        const XlsTarget theirs = TargetOf(d, *other);
+        const XlsTarget theirs = XlsTargetOf(d, *other);
         if (theirs.vorlageSlct && SameIgnoringCase(theirs.vorlage, target.vorlage) &&
             !other->XlsWbName.empty()) {
             dev.XlsWbName = other->XlsWbName;
@@ -203,7 +200,7 @@ bool TD::XlsWriteValue(int index) {
     }
     const XlsAppScope appScope(*this, *office.app);
 
-    const XlsTarget target = TargetOf(*this, *dev);
+    const XlsTarget target = XlsTargetOf(*this, *dev);
     NoticeTargetChange(*dev, target);
     if (target.vorlageSlct) ShareTemplateWorkbook(*this, *dev, target);
 
@@ -292,7 +289,7 @@ bool TD::XlsWalk(tDevice& dev, bool officeStarted) {
         return false;
     };
     auto& books = XlsApp->GetWorkbooks();
-    const XlsTarget target = TargetOf(*this, dev);
+    const XlsTarget target = XlsTargetOf(*this, dev);
 
     std::unique_ptr<Workbook> wb;
     if (!dev.XlsWbName.empty()) {
