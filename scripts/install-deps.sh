@@ -27,8 +27,9 @@ PACKAGES=(
   sway wtype foot qt6-wayland
   # the wedge on Wayland: virtual keyboard protocol client, its keymap checked by xkbcommon
   libwayland-dev libxkbcommon-dev
-  # the desktop portal's stand-in on a private session bus
-  dbus-daemon python3-dbusmock
+  # the desktop portal's stand-in on a private session bus; GNOME's shortcut settings store
+  dbus-daemon python3-dbusmock gnome-settings-daemon-common dconf-cli dconf-gsettings-backend
+  libglib2.0-bin
 )
 
 missing=()

@@ -20,6 +20,7 @@
 
 #include "bench/bench_link.h"
 #include "child_process.h"
+#include "e2eWait.h"
 #include "sway_session.h"
 
 namespace {
@@ -30,28 +31,11 @@ using Clock = std::chrono::steady_clock;
 
 constexpr auto kWait = 30s;
 
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-int CountOf(const std::string& text, const std::string& part) {
-    int count = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
-        ++count;
-    }
-    return count;
-}
+using e2e::CountOf;
+using e2e::ReadText;
 
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout = kWait) {
-    const auto deadline = Clock::now() + timeout;
-    while (!done()) {
-        if (Clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
+    return e2e::WaitFor(done, timeout);
 }
 
 class WaylandProgramTest : public ::testing::Test {
