@@ -19,6 +19,7 @@
 #include "support/prog_paths.h"
 #include "tests/support/temp_folder.h"
 #include "ui/MainBig.h"
+#include "ui/MultiLang.h"
 #include "ui/PnlViewDevice.h"
 #include "ui/SpeedButton.h"
 
@@ -99,6 +100,7 @@ int main(int argc, char** argv) {
         d.PortLister = &tavrix::bench::listBenchPorts;
         d.SetXlsOffice(&office);
         d.SetMessageSink(&relay);
+        LoadLangTexts(d);  // as the status window does once it has made D
         QLabel status("--.--");
         status.setWindowTitle("Lonvar standard");
         TFrmMainBig window(d, {}, &status);
