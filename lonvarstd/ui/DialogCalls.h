@@ -7,6 +7,7 @@
 
 class QWidget;
 class tDevice;
+class tDevicePictures;
 
 // What the device dialog reports besides writing the record's fields on OK.
 struct tEditDeviceResult {
@@ -18,7 +19,10 @@ struct tEditDeviceResult {
 };
 
 struct tMainBigDialogs {
-    std::function<tEditDeviceResult(QWidget* parent, tDevice& device)> EditDevice;
+    // `pictures`: the main window's, whose positions the engine's descriptions hold.
+    std::function<tEditDeviceResult(QWidget* parent, tDevice& device,
+                                    const tDevicePictures& pictures)>
+        EditDevice;
     std::function<bool(QWidget* parent)> EditExcelGlobal;  // true when confirmed
     std::function<void(QWidget* parent)> EditComPorts;
     std::function<void(QWidget* parent)> ShowInfo;

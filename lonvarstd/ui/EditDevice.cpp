@@ -303,8 +303,9 @@ void TFrmEditDevice::LoadPictures(const TD& d) {
     };
     copy(d.UsbDescrs, usbDescrs_);
     copy(d.Rs232Descrs, rs232Descrs_);
-    pictures_.Load(usbDescrs_, rs232Descrs_);
-    pictures_.LoadSwitchPictures();
+    if (shared_ != nullptr) return;  // the copies carry the shared pictures' positions
+    ownPictures_.Load(usbDescrs_, rs232Descrs_);
+    ownPictures_.LoadSwitchPictures();
 }
 
 const std::vector<int>& TFrmEditDevice::ImageIdxOf(const tDeviceDescr* descr) const {
@@ -325,7 +326,7 @@ const std::vector<int>& TFrmEditDevice::ImageIdxOf(const tDeviceDescr* descr) co
 
 void TFrmEditDevice::FillTypeList(const tDeviceDescr* descr) {
     CBxDeviceType->clear();
-    const auto& names = pictures_.ImageNames();
+    const auto& names = Pictures().ImageNames();
     for (int k : ImageIdxOf(descr)) {
         const std::size_t at = static_cast<std::size_t>(k);
         CBxDeviceType->addItem(at < names.size() ? Q(names[at]) : Q(names[0]));
@@ -391,7 +392,7 @@ void TFrmEditDevice::SetDevice(tDevice& device) {
     kind_ = description_ ? description_->Kind : std::uint8_t{DescrKindUndef};
     ShowKind(kind_);
     if (kind_ == DescrKindSwitch) {
-        ImgDeviceType->SetPicture(pictures_.SwitchBig());
+        ImgDeviceType->SetPicture(Pictures().SwitchBig());
     } else {
         FillTypeList(description_);
         SelectTypeName(typeName_);
@@ -581,7 +582,7 @@ void TFrmEditDevice::CBxDeviceDescrChange() {
     kind_ = chosen->Kind;
     ShowKind(kind_);
     if (kind_ == DescrKindSwitch) {
-        ImgDeviceType->SetPicture(pictures_.SwitchBig());
+        ImgDeviceType->SetPicture(Pictures().SwitchBig());
         return;
     }
     description_ = chosen;
@@ -602,7 +603,7 @@ void TFrmEditDevice::CBxDeviceTypeChange() {
     const std::vector<int>& positions = ImageIdxOf(description_);
     const int picture =
         row >= 0 && static_cast<std::size_t>(row) < positions.size() ? positions[row] : 0;
-    ImgDeviceType->SetPicture(pictures_.Big(picture));
+    ImgDeviceType->SetPicture(Pictures().Big(picture));
 }
 
 void TFrmEditDevice::CBxAnforderTypeChange() {
@@ -737,7 +738,8 @@ void TFrmEditDevice::done(int result) {
     QDialog::done(result);
 }
 
-tEditDeviceResult EditDevice(QWidget* parent, tDevice& device) {
+tEditDeviceResult EditDevice(QWidget* parent, tDevice& device, const tDevicePictures& pictures) {
     TFrmEditDevice form(parent);
+    form.UsePictures(pictures);
     return form.Execute(device);
 }

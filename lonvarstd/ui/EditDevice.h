@@ -37,6 +37,9 @@ public:
     // the controls into the record and the chosen start folders into the program INI
     // file. Cancel leaves the record and every file as they were.
     tEditDeviceResult Execute(tDevice& device);
+    // Shows `pictures` (and the picture positions the engine's descriptions hold) instead
+    // of loading its own; they must outlive the dialog.
+    void UsePictures(const tDevicePictures& pictures) { shared_ = &pictures; }
 
     // The two halves of Execute, for callers that show the dialog themselves.
     void SetDevice(tDevice& device);
@@ -148,7 +151,11 @@ private:
     std::vector<std::string> switchIds_;
     // The pictures and, for copies of the engine's descriptions, their picture
     // positions: the dialog never writes into the descriptions the workers read.
-    tDevicePictures pictures_;
+    tDevicePictures ownPictures_;
+    // The pictures shown: the caller's (the main window's, so that both offer the same
+    // types), else the dialog's own.
+    const tDevicePictures* shared_ = nullptr;
+    const tDevicePictures& Pictures() const { return shared_ ? *shared_ : ownPictures_; }
     tDeviceDescrList usbDescrs_;
     tDeviceDescrList rs232Descrs_;
     // What loading showed, to tell an untouched control from a changed one.
@@ -166,4 +173,4 @@ private:
 };
 
 // Runs the device settings dialog for `device` (see TFrmEditDevice::Execute).
-tEditDeviceResult EditDevice(QWidget* parent, tDevice& device);
+tEditDeviceResult EditDevice(QWidget* parent, tDevice& device, const tDevicePictures& pictures);

@@ -633,7 +633,7 @@ void TFrmMainBig::BtnEdtitDeviceClick() {
         SpBTimerClick(panelIndex);
     }
 
-    const tEditDeviceResult result = dialogs_.EditDevice(this, *dev);
+    const tEditDeviceResult result = dialogs_.EditDevice(this, *dev, pictures_);
     // Cancel changed nothing. On OK the dialog has stored the start folders itself (and
     // shown a failure of that).
     if (result.Ok) d_.ApplyDeviceEdit(devIdx, result.NewRs232DescrIdx);

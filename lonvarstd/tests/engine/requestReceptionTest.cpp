@@ -13,6 +13,7 @@
 
 #include "bench/bench_ports.h"
 #include "engine/dataModule.h"
+#include "engineTestDevices.h"
 #include "engineTestSupport.h"
 #include "gauge_bench.h"
 #include "platform/spreadsheet/fake_office.h"
@@ -65,11 +66,7 @@ protected:
     // quiet period, writing nowhere.
     tDevice& ComGauge(int port, const std::string& path) {
         tPgIniFile(ProgIniFile).WriteString("COMPORTS", "COM" + std::to_string(port), path);
-        d.Rs232Devices.push_back(std::make_unique<tRS232_Device>(0, port));
-        const int idx = static_cast<int>(d.Devices.size());
-        d.Devices.push_back(
-            std::make_unique<tDevice>(d, ConnectionRs232, d.Rs232Devices.back().get(), idx, idx));
-        tDevice& dev = *d.Devices.back();
+        tDevice& dev = tavrix::test::AddRs232Device(d, port);
         dev.DescrIdx = 1;
         dev.Descr = d.Rs232Descrs[1].get();
         dev.CreatedTick -= 3000;

@@ -13,6 +13,7 @@
 
 #include "bench/bench_ports.h"
 #include "engine/dataModule.h"
+#include "engineTestDevices.h"
 #include "engineTestSupport.h"
 #include "gauge_bench.h"
 #include "pty_pair.h"
@@ -217,11 +218,7 @@ public:
     // A COM port gauge on a pseudo-terminal, mapped as COM3.
     tDevice& PtyGauge() {
         tPgIniFile(ProgIniFile).WriteString("COMPORTS", "COM3", pty.slavePath());
-        d.Rs232Devices.push_back(std::make_unique<tRS232_Device>(0, 3));
-        const int idx = static_cast<int>(d.Devices.size());
-        d.Devices.push_back(
-            std::make_unique<tDevice>(d, ConnectionRs232, d.Rs232Devices.back().get(), idx, idx));
-        tDevice& dev = *d.Devices.back();
+        tDevice& dev = tavrix::test::AddRs232Device(d, 3);
         dev.DescrIdx = 1;
         dev.Descr = d.Rs232Descrs[1].get();
         dev.MwZielAppl = MwZielNone;

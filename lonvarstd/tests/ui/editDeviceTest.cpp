@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -529,14 +530,26 @@ TEST_F(EditDeviceTest, TheTypeListFollowsTheDescription) {
     EXPECT_EQ(Dev(3).DeviceType, "Dial");
 }
 
-TEST_F(EditDeviceTest, TheCallOpensTheDialogOverItsParent) {
+// The call shows the pictures it is given (the main window's): a picture added to the
+// folder during the run is no type to choose while the panels could not show it.
+TEST_F(EditDeviceTest, TheCallOpensTheDialogOverItsParentWithThePicturesItIsGiven) {
+    tDevicePictures shown;
+    shown.Load(d.UsbDescrs, d.Rs232Descrs);
+    for (const auto& [name, size] : {std::pair{"Later_G_0111.bmp", QSize(160, 120)},
+                                     std::pair{"Later_K.bmp", QSize(80, 60)}}) {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        image.save(QString::fromStdString(prog.path(std::string("UDEVICES/") + name)), "BMP");
+    }
     QWidget parent;
     WhenModal<TFrmEditDevice>([](TFrmEditDevice& f) {
         EXPECT_EQ(f.windowTitle(), "~Messgeräte parametrieren");
+        EXPECT_GE(f.CBxDeviceType->findText("Caliper"), 0);
+        EXPECT_EQ(f.CBxDeviceType->findText("Later"), -1);
         f.EdtdeviceName->setText("Via call");
         f.BtnOk->click();
     });
-    const tEditDeviceResult result = EditDevice(&parent, Dev(UsbGauge));
+    const tEditDeviceResult result = EditDevice(&parent, Dev(UsbGauge), shown);
     EXPECT_TRUE(result.Ok);
     EXPECT_EQ(Dev(UsbGauge).DeviceName, "Via call");
 }

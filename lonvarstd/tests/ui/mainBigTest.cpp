@@ -127,7 +127,10 @@ protected:
 
 tMainBigDialogs WithEdit(std::function<tEditDeviceResult(QWidget*, tDevice&)> edit) {
     tMainBigDialogs dialogs;
-    dialogs.EditDevice = std::move(edit);
+    dialogs.EditDevice = [edit = std::move(edit)](QWidget* parent, tDevice& dev,
+                                                  const tDevicePictures&) {
+        return edit(parent, dev);
+    };
     return dialogs;
 }
 
