@@ -30,6 +30,8 @@ PACKAGES=(
   # the desktop portal's stand-in on a private session bus; GNOME's shortcut settings store
   dbus-daemon python3-dbusmock gnome-settings-daemon-common dconf-cli dconf-gsettings-backend
   libglib2.0-bin
+  # KWin headless with the desktop's real portals (RemoteDesktop, GlobalShortcuts)
+  kwin-wayland xdg-desktop-portal xdg-desktop-portal-kde qtwayland5
 )
 
 missing=()

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <cstdio>
 
+#include "compositor_keymap.h"
 #include "end_signals.h"
 #include "hotkey_command.h"
 #include "key_routes.h"
@@ -89,6 +90,10 @@ int main(int argc, char* argv[]) {
     if (keyboard.Portal != nullptr) {
         typingText = "RemoteDesktop portal (asking the desktop)";
         showRoutes();
+        keyboard.Portal->LayoutInUse = []() -> std::optional<TLayoutKeyMap> {
+            if (auto text = CompositorKeymapText()) return TLayoutKeyMap::FromKeymapText(*text);
+            return std::nullopt;
+        };
         keyboard.Portal->OnRestoreToken = [](const QString& token) {
             WriteTextSetting("PortalRestoreToken", token.toStdString());
         };

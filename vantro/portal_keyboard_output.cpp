@@ -14,6 +14,7 @@ constexpr const char* kInterface = "org.freedesktop.portal.RemoteDesktop";
 constexpr uint kKeyboard = 1;
 constexpr uint kPersistUntilRevoked = 2;
 constexpr int kProbeTimeoutMs = 3000;
+constexpr int kNotifyTimeoutMs = 2000;
 
 QString Interface() {
     return QString::fromLatin1(kInterface);
@@ -113,21 +114,15 @@ void TPortalKeyboardOutput::Fail(TState state, const QString& text) {
     if (OnStateChanged) OnStateChanged(state, text);
 }
 
-void TPortalKeyboardOutput::Notify(std::uint32_t keysym, bool wait) {
-    for (uint state : {1u, 0u}) {
-        QDBusMessage call =
-            QDBusMessage::createMethodCall(QString::fromLatin1(TPortalRequests::kService),
-                                           QString::fromLatin1(TPortalRequests::kPath), Interface(),
-                                           QStringLiteral("NotifyKeyboardKeysym"));
-        call.setArguments(
-            {QVariant::fromValue(QDBusObjectPath(Session_)), QVariantMap(), int(keysym), state});
-        // Calls on one connection arrive in order: waiting for the last waits for all.
-        if (wait && state == 0) {
-            Portal_->Bus().call(call, QDBus::Block, 5000);
-        } else {
-            Portal_->Bus().send(call);
-        }
-    }
+void TPortalKeyboardOutput::Notify(const char* method, int value, unsigned state) {
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QString::fromLatin1(TPortalRequests::kService), QString::fromLatin1(TPortalRequests::kPath),
+        Interface(), QString::fromLatin1(method));
+    call.setArguments(
+        {QVariant::fromValue(QDBusObjectPath(Session_)), QVariantMap(), value, state});
+    // One at a time: a desktop that is handed many at once delivers them out of order, and
+    // a press left waiting starts the key repeat.
+    Portal_->Bus().call(call, QDBus::Block, kNotifyTimeoutMs);
 }
 
 void TPortalKeyboardOutput::SendKeys(const std::string& keystrokeText, bool wait) {
@@ -136,8 +131,23 @@ void TPortalKeyboardOutput::SendKeys(const std::string& keystrokeText, bool wait
         return;
     }
     if (State_ != TState::Typing) return;
-    const std::vector<TKeystroke> keys = ParseKeystrokeText(keystrokeText);
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-        Notify(KeysymForKeystroke(keys[i]), wait && i + 1 == keys.size());
+    const std::optional<TLayoutKeyMap> layout = LayoutInUse ? LayoutInUse() : std::nullopt;
+    for (const TKeystroke& key : ParseKeystrokeText(keystrokeText)) {
+        const std::uint32_t keysym = KeysymForKeystroke(key);
+        const std::optional<TKeyPress> press =
+            layout && key.Key == TNamedKey::Plain ? layout->PressFor(keysym) : std::nullopt;
+        if (!press) {
+            Notify("NotifyKeyboardKeysym", int(keysym), 1);
+            Notify("NotifyKeyboardKeysym", int(keysym), 0);
+            continue;
+        }
+        for (std::uint32_t modifier : press->Modifiers) {
+            Notify("NotifyKeyboardKeycode", int(modifier), 1);
+        }
+        Notify("NotifyKeyboardKeycode", int(press->Code), 1);
+        Notify("NotifyKeyboardKeycode", int(press->Code), 0);
+        for (auto it = press->Modifiers.rbegin(); it != press->Modifiers.rend(); ++it) {
+            Notify("NotifyKeyboardKeycode", int(*it), 0);
+        }
     }
 }

@@ -9,8 +9,10 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "keyboard_output.h"
+#include "layout_key_map.h"
 
 class TPortalRequests;
 
@@ -37,12 +39,16 @@ public:
     std::function<void(TState state, const QString& text)> OnStateChanged;
     // The desktop handed a token that lets the next start go on without asking.
     std::function<void(const QString& token)> OnRestoreToken;
+    // The layout in use, asked at each reading. Where known, characters are pressed as the
+    // keys of that layout: one desktop maps keysyms through another layout than the user's
+    // ("-" arrives as "ß" under German). Unknown: by keysym.
+    std::function<std::optional<TLayoutKeyMap>()> LayoutInUse;
 
 private:
     void SelectDevices(const QString& restoreToken);
     void StartSession();
     void Fail(TState state, const QString& text);
-    void Notify(std::uint32_t keysym, bool wait);
+    void Notify(const char* method, int value, unsigned state);
 
     std::unique_ptr<TPortalRequests> Portal_;
     TState State_ = TState::Absent;

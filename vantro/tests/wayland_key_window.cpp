@@ -1,6 +1,7 @@
 // A native Wayland window that records the keys it receives, for the wedge's Wayland
 // tests and benchmark: one line per key press into the file named on the command line,
-// "<CLOCK_MONOTONIC ns> <text>", named keys in braces as in keystroke text.
+// "<CLOCK_MONOTONIC ns> <text>", named keys in braces as in keystroke text; "{FOCUS}" when
+// the window gets the keyboard focus.
 //
 //   vantro_wayland_key_window <file>
 
@@ -27,13 +28,12 @@ protected:
             Record(*static_cast<QKeyEvent*>(event));
             return true;
         }
+        if (event->type() == QEvent::FocusIn) Write(QStringLiteral("{FOCUS}"));
         return QWidget::event(event);
     }
 
 private:
     void Record(const QKeyEvent& key) {
-        timespec now{};
-        clock_gettime(CLOCK_MONOTONIC, &now);
         QString text;
         switch (key.key()) {
             case Qt::Key_Return:
@@ -59,6 +59,12 @@ private:
                 text = key.text();
                 if (text.isEmpty()) text = QStringLiteral("{key %1}").arg(key.key());
         }
+        Write(text);
+    }
+
+    void Write(const QString& text) {
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
         std::fprintf(Out_, "%lld %s\n", (long long)now.tv_sec * 1000000000LL + now.tv_nsec,
                      text.toUtf8().constData());
         std::fflush(Out_);

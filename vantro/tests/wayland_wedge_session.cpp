@@ -109,7 +109,7 @@ std::vector<TReceivedKey> TWaylandWedgeSession::Received() {
     std::string line;
     while (std::getline(lines, line)) {
         const std::size_t blank = line.find(' ');
-        if (blank == std::string::npos) continue;
+        if (blank == std::string::npos || line.ends_with(" {FOCUS}")) continue;
         keys.push_back({std::stoll(line.substr(0, blank)), line.substr(blank + 1)});
     }
     return keys;
