@@ -3,6 +3,7 @@
 #include <linux/usbdevice_fs.h>
 #include <sys/ioctl.h>
 #include <umockdev.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -236,6 +237,14 @@ std::string EmulatedFt232r::written() const {
 std::vector<LineEdge> EmulatedFt232r::edges() const {
     return lock(), lines_.edges;
 }
+int EmulatedFt232r::handlerThread() const {
+    return lock(), handlerTid_;
+}
+
+long EmulatedFt232r::transfers() const {
+    return lock(), transfers_;
+}
+
 int EmulatedFt232r::pinReads() const {
     return lock(), pinReads_;
 }
@@ -382,6 +391,7 @@ bool EmulatedFt232r::handleIoctl(UMockdevIoctlClient* client) {
     UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
     const std::size_t size = _IOC_SIZE(request);
     auto l = lock();
+    handlerTid_ = static_cast<int>(::gettid());
     // A pulled cable still hands back its ended transfers, then fails everything.
     const bool reap = request == USBDEVFS_REAPURB || request == USBDEVFS_REAPURBNDELAY;
     if (!plugged_ && (!reap || urbs_.empty())) {
@@ -479,6 +489,7 @@ bool EmulatedFt232r::handleIoctl(UMockdevIoctlClient* client) {
                 break;
             }
             Urb u{client, static_cast<UMockdevIoctlData*>(g_object_ref(data)), buffer};
+            ++transfers_;
             const std::int64_t now = steadyMs();
             if (urb->type == USBDEVFS_URB_TYPE_CONTROL) {
                 control(u);

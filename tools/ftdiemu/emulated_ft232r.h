@@ -74,8 +74,12 @@ public:
     int claims() const;              // open handles that claimed the interface now
     std::string written() const;     // every byte the program wrote, in order
     std::vector<LineEdge> edges() const;
-    // Reads of the pin byte answered so far.
+    // Reads of the pin byte answered so far, and every transfer the program handed
+    // to the chip (control and bulk).
     int pinReads() const;
+    long transfers() const;
+    // The thread the test bed answers this cable's requests on (0 before the first).
+    int handlerThread() const;
 
     // Called by the test bed's ioctl thread.
     bool handleIoctl(UMockdevIoctlClient* client);
@@ -114,6 +118,8 @@ private:
     std::uint8_t pins_ = 0x20;
     int pinFailures_ = 0;
     int pinReads_ = 0;
+    long transfers_ = 0;
+    int handlerTid_ = 0;
     int baud_ = 9600, word_ = 8, parity_ = 0, stop_ = 0, latency_ = 16;
     bool driverBound_ = true;
     std::map<UMockdevIoctlClient*, bool> claimed_;

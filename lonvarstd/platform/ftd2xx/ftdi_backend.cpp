@@ -261,8 +261,13 @@ private:
             if (!collect(waitMs, st)) return FT_OK;
             if (st != FT_OK) return st;
         }
+        // What the rest's read brought beyond its one byte waits in libftdi's buffer:
+        // taken from there, it costs no transfer, which would wait for the chip's next
+        // packet (one latency period) before the answer could be seen.
         unsigned char chunk[4096];
-        int r = ftdi_read_data(ctx_, chunk, sizeof(chunk));
+        const int buffered = static_cast<int>(ctx_->readbuffer_remaining);
+        int r = ftdi_read_data(
+            ctx_, chunk, buffered > 0 ? std::min<int>(buffered, sizeof(chunk)) : sizeof(chunk));
         if (r < 0) return FT_IO_ERROR;
         buffer_.insert(buffer_.end(), chunk, chunk + r);
         return FT_OK;
