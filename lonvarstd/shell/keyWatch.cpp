@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QFileInfo>
 #include <algorithm>
 #include <cstdio>
 
@@ -19,6 +20,14 @@ namespace {
 
 // Neither the search nor the device dialog says when keys change; a look costs nothing.
 constexpr int kKeyCheckMs = 1000;
+
+// A session with a bus names it or keeps it at the usual place; without either the
+// library would try to launch one, which can stall the start for seconds.
+bool SessionBusThere() {
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) return true;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return !runtime.isEmpty() && QFileInfo::exists(runtime + "/bus");
+}
 
 }  // namespace
 
@@ -38,7 +47,7 @@ tKeyWatch::tKeyWatch(TD& d, QWidget* statusWindow, bool hook) : d_(d), statusWin
     ways_.WaylandSession = WaylandSessionFromEnvironment();
     ways_.Hook = hook;
     gnome_ = ways_.WaylandSession && GnomeShortcutsAvailable();
-    if (ways_.WaylandSession && QDBusConnection::sessionBus().isConnected()) {
+    if (ways_.WaylandSession && SessionBusThere() && QDBusConnection::sessionBus().isConnected()) {
         portal_ = std::make_unique<tGlobalShortcuts>(QDBusConnection::sessionBus());
         connect(this, &tKeyWatch::KeysChanged, portal_.get(), &tGlobalShortcuts::Bind);
         connect(portal_.get(), &tGlobalShortcuts::StateChanged, this, &tKeyWatch::SetPortalState);
