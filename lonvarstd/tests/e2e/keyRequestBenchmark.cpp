@@ -1,9 +1,10 @@
 // Figures, not a test: from a request key pressed on the desktop to the request started
-// on the worker (the gauge bench sees DTR go low for the pulse), median and 99th percentile over
-// 100 presses, on a headless sway (the compositor's binding runs `LonvarStd --request F2`) and, in
-// the same run, on Xvfb with the keyboard hook. Both press the key through a program (wtype,
-// xdotool), whose start is part of each figure. Run as root: the compositor and its clients run as
-// a user of their own.
+// on the worker (the gauge bench sees DTR go low for the pulse), median and 99th percentile
+// over 100 presses each, in one run: on a headless sway (its binding runs
+// `LonvarStd --request F2`, pressed with wtype), on Xvfb with the keyboard hook (xdotool)
+// and on a headless KWin with the real portals (the shortcut invoked through KDE's shortcut
+// service with gdbus). The presser's start is part of each figure. Run as root: the
+// compositors and their clients run as a user of their own.
 
 #include <algorithm>
 #include <chrono>
@@ -18,6 +19,7 @@
 #include "bench/bench_link.h"
 #include "child_process.h"
 #include "e2eWait.h"
+#include "kwin_session.h"
 #include "sway_session.h"
 #include "xvfb_server.h"
 
@@ -61,7 +63,8 @@ public:
     tRun(tStart start, std::string home, fs::path prog)
         : start_(std::move(start)), home_(std::move(home)), prog_(std::move(prog)) {}
 
-    bool Begin() {
+    // `told`: what the program's output says once it is ready for the presses.
+    bool Begin(const std::string& told = "ready:") {
         const std::string socket = home_ + "/bench.sock";
         bench_ =
             start_(GAUGEBENCH_PROGRAM, {"--empty", "--socket", socket}, home_ + "/bench.txt", {});
@@ -77,9 +80,8 @@ public:
         Bench("gauge lumo answer=\"+0001.1111 mm\\r\" delay=5");
         program_ = start_((prog_ / "LonvarStd").string(), {}, home_ + "/out.txt",
                           {{"TAVRIX_BENCH", socket}});
-        return WaitFor(
-                   [&] { return ReadText(home_ + "/out.txt").find("ready:") != std::string::npos; },
-                   kWait) &&
+        return WaitFor([&] { return ReadText(home_ + "/out.txt").find(told) != std::string::npos; },
+                       kWait) &&
                WaitFor([&] { return Log().find("lumo open") != std::string::npos; }, kWait);
     }
 
@@ -188,11 +190,41 @@ std::vector<double> X11Run() {
 
 }  // namespace
 
+// KWin with the real KDE portals: the shortcut invoked through KDE's shortcut service,
+// which is what its key press does (no virtual keyboard there).
+std::vector<double> KWinRun() {
+    TKWinSession kwin("us");
+    if (!kwin.Running()) return {};
+    const fs::path prog = MakeProgramFolder();
+    for (const auto& entry : fs::recursive_directory_iterator(prog)) kwin.GiveToUser(entry.path());
+    kwin.GiveToUser(prog.string());
+    auto start = [&kwin](const std::string& program, std::vector<std::string> arguments,
+                         const std::string& out, const std::map<std::string, std::string>& extra) {
+        arguments.insert(arguments.begin(),
+                         {"-c", "exec \"$0\" \"$@\" >>" + out + " 2>&1", program});
+        return kwin.Start("/bin/sh", arguments, extra);
+    };
+    std::vector<double> ms;
+    {
+        tRun run(start, kwin.Home(), prog);
+        if (run.Begin("desktop portal,")) {
+            ms = run.Presses(
+                "gdbus", {"call", "--session", "--dest", "org.kde.kglobalaccel", "--object-path",
+                          "/component/lonvarstd", "--method",
+                          "org.kde.kglobalaccel.Component.invokeShortcut", "request-F2"});
+        }
+    }
+    fs::remove_all(prog);
+    return ms;
+}
+
 int main() {
     const std::string wayland = Figures(WaylandRun());
     const std::string x11 = Figures(X11Run());
+    const std::string kde = Figures(KWinRun());
     std::printf("key press -> request started on the worker:\n");
     std::printf("  Wayland, sway binding -> LonvarStd --request: %s\n", wayland.c_str());
     std::printf("  X11, keyboard hook (XTest):                    %s\n", x11.c_str());
+    std::printf("  KWin, GlobalShortcuts portal (invoked):        %s\n", kde.c_str());
     return 0;
 }
