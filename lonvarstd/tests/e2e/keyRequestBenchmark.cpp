@@ -18,6 +18,7 @@
 
 #include "bench/bench_link.h"
 #include "child_process.h"
+#include "e2eProgramFolder.h"
 #include "e2eWait.h"
 #include "kwin_session.h"
 #include "sway_session.h"
@@ -42,14 +43,7 @@ fs::path MakeProgramFolder() {
     const fs::path dir = pattern;
     fs::permissions(dir, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                              fs::perms::others_read | fs::perms::others_exec);
-    fs::copy(TAVRIX_PROGRAM_FOLDER, dir, fs::copy_options::recursive);
-    for (const char* left : {"DAT", "LonvarStd.INI", "LonvarStd.TMP"}) fs::remove_all(dir / left);
-    fs::create_directories(dir / "DAT");
-    std::ofstream(dir / "LonvarStd.INI", std::ios::binary)
-        << "[COMPORTS]\r\nCOM2=" << (dir / "no-tty").string() << "\r\n";
-    std::ofstream(dir / "DAT/DEFAULT.TVC", std::ios::binary)
-        << "[Lumo LU000001]\r\nDeviceName=Lumo F2\r\nAnforderType=1\r\n"
-           "AnforderTasteKeyb=F2\r\nMwZielAppl=2\r\n";
+    e2e::MakeLumoF2ProgramFolder(dir);
     return dir;
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "bench/bench_link.h"
+#include "e2eProgramFolder.h"
 #include "e2eWait.h"
 #include "kwin_session.h"
 
@@ -25,14 +26,7 @@ TEST(KWinPortal, TheRequestKeyIsBoundThroughThePortalAndItsActivationBringsARead
     TKWinSession kwin("us");
     ASSERT_TRUE(kwin.Running()) << kwin.Problem();
     const fs::path prog = kwin.Home() + "/program";
-    fs::copy(TAVRIX_PROGRAM_FOLDER, prog, fs::copy_options::recursive);
-    for (const char* left : {"DAT", "LonvarStd.INI", "LonvarStd.TMP"}) fs::remove_all(prog / left);
-    fs::create_directories(prog / "DAT");
-    std::ofstream(prog / "LonvarStd.INI", std::ios::binary)
-        << "[COMPORTS]\r\nCOM2=" << (prog / "no-tty").string() << "\r\n";
-    std::ofstream(prog / "DAT/DEFAULT.TVC", std::ios::binary)
-        << "[Lumo LU000001]\r\nDeviceName=Lumo F2\r\nAnforderType=1\r\n"
-           "AnforderTasteKeyb=F2\r\nMwZielAppl=2\r\n";
+    e2e::MakeLumoF2ProgramFolder(prog);
     ASSERT_TRUE(kwin.GiveToUser(prog.string()));
     for (const auto& entry : fs::recursive_directory_iterator(prog)) {
         ASSERT_TRUE(kwin.GiveToUser(entry.path().string()));

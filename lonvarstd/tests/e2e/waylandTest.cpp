@@ -20,6 +20,7 @@
 
 #include "bench/bench_link.h"
 #include "child_process.h"
+#include "e2eProgramFolder.h"
 #include "e2eWait.h"
 #include "sway_session.h"
 
@@ -51,16 +52,7 @@ protected:
             std::vector<std::string>{"bindsym F2 exec " + Prog("LonvarStd") + " --request F2 2>>" +
                                      (dir_ / "binding.txt").string()});
         ASSERT_TRUE(sway_->Running());
-        fs::copy(TAVRIX_PROGRAM_FOLDER, dir_, fs::copy_options::recursive);
-        for (const char* left : {"DAT", "LonvarStd.INI", "LonvarStd.TMP"}) {
-            fs::remove_all(Prog(left));
-        }
-        fs::create_directories(Prog("DAT"));
-        std::ofstream(Prog("LonvarStd.INI"), std::ios::binary)
-            << "[COMPORTS]\r\nCOM2=" << Home("no-tty") << "\r\n";
-        std::ofstream(Prog("DAT/DEFAULT.TVC"), std::ios::binary)
-            << "[Lumo LU000001]\r\nDeviceName=Lumo F2\r\nAnforderType=1\r\n"
-               "AnforderTasteKeyb=F2\r\nMwZielAppl=2\r\n";
+        e2e::MakeLumoF2ProgramFolder(dir_);
         for (const auto& entry : fs::recursive_directory_iterator(dir_)) {
             ASSERT_TRUE(sway_->GiveToUser(entry.path().string()));
         }
