@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QSocketNotifier>
 
 namespace {
@@ -19,7 +20,8 @@ void OnEndSignal(int) {
 
 void CloseOnEndSignals(std::function<void()> close) {
     if (pipe2(g_wake, O_CLOEXEC | O_NONBLOCK) != 0) return;
-    auto* notifier = new QSocketNotifier(g_wake[0], QSocketNotifier::Read);
+    auto* notifier =
+        new QSocketNotifier(g_wake[0], QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(notifier, &QSocketNotifier::activated, notifier, [close] {
         char drained[16];
         while (read(g_wake[0], drained, sizeof drained) > 0) {

@@ -117,6 +117,7 @@ TEST(HotKeyCommand, AnswersForEveryWayItCanGo) {
         client->write("the port is closed; nothing requested\n");
         client->waitForBytesWritten(5000);
         client->disconnectFromServer();
+        delete client;  // made on this thread: the server cannot own it
     });
     EXPECT_EQ(SendHotKey(path, "f10", message), HotKeyNotTaken);
     instance.join();

@@ -1,5 +1,6 @@
 #include "wayland_wedge_session.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -15,6 +16,11 @@ std::string ReadText(const std::string& path) {
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+std::string SanitizerOptions() {
+    const char* options = std::getenv("ASAN_OPTIONS");
+    return std::string(options != nullptr ? options : "") + ":fast_unwind_on_malloc=0";
 }
 
 }  // namespace
@@ -59,7 +65,12 @@ bool TWaylandWedgeSession::StartWedge(const std::string& settings) {
     }
     Wedge_ = Sway_->Start(
         "/bin/sh", {"-c", "exec \"$0\" \"$@\" >>" + Path("wedge.txt") + " 2>&1", VANTRO_PROGRAM},
-        {{"VANTRO_PORTS", "1=" + Gauge_.DevicePath()}});
+        {{"VANTRO_PORTS", "1=" + Gauge_.DevicePath()},
+         // Widgets draw to shared memory; no GPU driver is loaded for them.
+         {"QT_WAYLAND_CLIENT_BUFFER_INTEGRATION", "none"},
+         // Sanitizer builds: whole stacks, so that the suppressions of the system
+         // libraries' leaks find their frames.
+         {"ASAN_OPTIONS", SanitizerOptions()}});
     if (!WaitFor({"[app_id=Vantro title=\"Active On COM1\"] nop"}, 30s)) {
         Problem_ = std::string("no window with the open port; the wedge ") +
                    (Wedge_->Running() ? "runs" : "ended");
@@ -77,13 +88,14 @@ bool TWaylandWedgeSession::StartWedge(const std::string& settings) {
     return true;
 }
 
-void TWaylandWedgeSession::StopWedge() {
-    if (!Wedge_) return;
+std::optional<int> TWaylandWedgeSession::StopWedge() {
+    if (!Wedge_) return std::nullopt;
     // Closed as a user closes it, so that the port is let go of in order (a killed wedge
     // leaves the tty exclusive to its user while the gauge side keeps it alive).
     Sway_->Swaymsg({"[app_id=Vantro] kill"});
-    Wedge_->WaitForExit(10s);
+    const std::optional<int> code = Wedge_->WaitForExit(10s);
     Wedge_.reset();
+    return code;
 }
 
 std::optional<int> TWaylandWedgeSession::RunWedgeCommand(

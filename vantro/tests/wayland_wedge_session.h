@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,7 +33,8 @@ public:
     // Starts the wedge with these stored settings lines ("ComPort=1\nPostamble=1\n") and
     // waits until its port is open, then gives the focus back to the key window.
     bool StartWedge(const std::string& settings);
-    void StopWedge();
+    // Closes the wedge's window as a user does; its exit code (nullopt: it hung or crashed).
+    std::optional<int> StopWedge();
     // Runs `Vantro <arguments>` as the session's user; its exit code.
     std::optional<int> RunWedgeCommand(const std::vector<std::string>& arguments);
     // Why the last start failed, and what the wedge and its commands wrote.

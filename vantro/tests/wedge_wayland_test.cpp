@@ -52,6 +52,7 @@ TEST_P(WaylandWedgeTest, EveryReadingOfTheTableArrivesExactlyOnce) {
         }
         std::this_thread::sleep_for(100ms);
         EXPECT_EQ(session.ReceivedText(), "") << "nothing typed twice";
+        EXPECT_EQ(session.StopWedge(), std::optional<int>(0)) << session.WedgeOutput();
     }
     EXPECT_NE(session.WedgeOutput().find("typing through Wayland virtual keyboard"),
               std::string::npos)
