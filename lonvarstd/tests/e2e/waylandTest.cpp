@@ -70,42 +70,13 @@ protected:
         Bench("cable lumo serial=LU000001 desc=Lumo");
         Bench("gauge lumo answer=\"+0001.1111 mm\\r\" delay=30 vary=1");
 
-        std::map<std::string, std::string> environment = {{"TAVRIX_BENCH", socket}};
-        if (withPortal_) {
-            // The session's own bus with a stand-in of the global-shortcuts portal.
-            // It starts no services of the machine: only the stand-in answers for the portal.
-            busAddress_ = "unix:path=" + Home("bus");
-            std::ofstream(Home("bus.conf"))
-                << "<busconfig><type>session</type><listen>" << busAddress_
-                << "</listen><policy context=\"default\"><allow send_destination=\"*\" "
-                   "eavesdrop=\"true\"/><allow eavesdrop=\"true\"/><allow own=\"*\"/>"
-                   "</policy></busconfig>\n";
-            ASSERT_TRUE(sway_->GiveToUser(Home("bus.conf")));
-            bus_ = sway_->Start("/usr/bin/dbus-daemon",
-                                {"--config-file=" + Home("bus.conf"), "--nofork", "--nopidfile"});
-            ASSERT_TRUE(WaitFor([&] { return fs::exists(Home("bus")); }));
-            fs::copy_file(TAVRIX_PORTAL_TEMPLATE, Home("portal.py"));
-            ASSERT_TRUE(sway_->GiveToUser(Home("portal.py")));
-            portal_ = Start("/usr/bin/python3", {"-m", "dbusmock", "--template", Home("portal.py")},
-                            Home("portal.txt"), {{"DBUS_SESSION_BUS_ADDRESS", busAddress_}});
-            ASSERT_TRUE(WaitFor([&] {
-                return Start("gdbus",
-                             {"introspect", "--session", "--dest", "org.freedesktop.portal.Desktop",
-                              "--object-path", "/"},
-                             Home("probe.txt"), {{"DBUS_SESSION_BUS_ADDRESS", busAddress_}})
-                           ->WaitForExit(kWait) == 0;
-            }));
-            environment["DBUS_SESSION_BUS_ADDRESS"] = busAddress_;
-        }
-        program_ = Start(Prog("LonvarStd"), {}, Home("out.txt"), environment);
+        program_ = Start(Prog("LonvarStd"), {}, Home("out.txt"), {{"TAVRIX_BENCH", socket}});
         ASSERT_TRUE(WaitFor([&] { return Output().find("ready:") != std::string::npos; }))
             << Output();
         ASSERT_TRUE(WaitFor([&] { return BenchLog().find("lumo open") != std::string::npos; }));
     }
     void TearDown() override {
         program_.reset();
-        portal_.reset();
-        bus_.reset();
         link_.reset();
         bench_.reset();
         sway_.reset();
@@ -145,15 +116,6 @@ protected:
     std::unique_ptr<TChildProcess> bench_;
     std::unique_ptr<tavrix::bench::BenchLink> link_;
     std::unique_ptr<TChildProcess> program_;
-    bool withPortal_ = false;
-    std::string busAddress_;
-    std::unique_ptr<TChildProcess> bus_;
-    std::unique_ptr<TChildProcess> portal_;
-};
-
-class WaylandPortalTest : public WaylandProgramTest {
-protected:
-    WaylandPortalTest() { withPortal_ = true; }
 };
 
 TEST_F(WaylandProgramTest, F2PressedInAWaylandWindowFiresTheBindingAndTheValueLandsInTheFile) {
@@ -203,28 +165,6 @@ TEST_F(WaylandProgramTest, ABurstOfFiftyRequestsReachesTheProgramOnceEach) {
     EXPECT_EQ(CountOf(Output(), "F2 from the command line"), 50) << "none doubled";
     EXPECT_GE(CountOf(BenchLog(), "lumo pulse dtr"), 1);
     std::printf("[ figures ] 50 concurrent request commands ended after %.0f ms\n", ms);
-}
-
-// A desktop whose portal binds the keys (a stand-in that follows the published
-// GlobalShortcuts interface; the real KDE portal does not run headless here): its
-// activation of F2 requests a reading without any binding of the compositor's.
-TEST_F(WaylandPortalTest, AnActivationOfThePortalRequestsAReadingThatLandsInTheFile) {
-    ASSERT_TRUE(WaitFor([&] { return Output().find("desktop portal,") != std::string::npos; }))
-        << Output() << ReadText(Home("portal.txt"));
-    const std::string file = Prog("DAT/Device1.txt");
-    for (int press = 1; press <= 2; ++press) {
-        ASSERT_EQ(Start("gdbus",
-                        {"call", "--session", "--dest", "org.freedesktop.portal.Desktop",
-                         "--object-path", "/org/freedesktop/portal/desktop", "--method",
-                         "org.tavrix.PortalStandIn.Activate", "request-F2"},
-                        Home("press.txt"), {{"DBUS_SESSION_BUS_ADDRESS", busAddress_}})
-                      ->WaitForExit(kWait),
-                  0)
-            << ReadText(Home("press.txt"));
-        ASSERT_TRUE(WaitFor([&] { return CountOf(ReadText(file), "\r\n") == press; }))
-            << Output() << ReadText(Home("portal.txt"));
-    }
-    EXPECT_EQ(CountOf(Output(), "F2 from the portal: requested"), 2) << Output();
 }
 
 }  // namespace

@@ -97,13 +97,6 @@ def load(mock, parameters):
         sessions.pop(session, None)
 
     mock.close_session = close_session
-    mock.sessions = sessions
-    # For tests that cannot reach the bus themselves: a press of a bound shortcut.
-    mock.AddMethod('org.tavrix.PortalStandIn', 'Activate', 's', '',
-                   'for session in list(self.sessions):\n'
-                   '    self.EmitSignal("org.freedesktop.portal.GlobalShortcuts", "Activated",'
-                   ' "osta{sv}", [dbus.ObjectPath(session), args[0], dbus.UInt64(0),'
-                   ' dbus.Dictionary({}, signature="sv")])')
     add_method(mock, 'CreateSession', 'a{sv}', 'o', create_session)
     add_method(mock, 'BindShortcuts', 'oa(sa{sv})sa{sv}', 'o', bind_shortcuts)
 
