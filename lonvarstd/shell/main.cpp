@@ -20,6 +20,7 @@
 #include "shell/desktopShortcutsCommand.h"
 #include "shell/displayLoss.h"
 #include "shell/keyWatch.h"
+#include "shell/keyWays.h"
 #include "shell/outsideEnd.h"
 #include "shell/requestCommand.h"
 #include "support/prog_paths.h"
@@ -70,13 +71,16 @@ public:
 tStatusWindowParts ProgramParts(TFrmTavrixMain* const& status) {
     tStatusWindowParts parts;
     tMainBigDialogs dialogs = RealMainBigDialogs();
-    dialogs.DesktopShortcuts = [&status](QWidget* parent) {
-        const bool covered = RunDesktopShortcutsCommand(
-            parent, *D, QCoreApplication::applicationFilePath().toStdString());
-        if (status != nullptr && status->KeyWatch() != nullptr) {
-            status->KeyWatch()->SetDesktopShortcuts(covered);
-        }
-    };
+    // On X the hook sees every key; a desktop shortcut there would only request twice.
+    if (WaylandSessionFromEnvironment()) {
+        dialogs.DesktopShortcuts = [&status](QWidget* parent) {
+            const bool covered = RunDesktopShortcutsCommand(
+                parent, *D, QCoreApplication::applicationFilePath().toStdString());
+            if (status != nullptr && status->KeyWatch() != nullptr) {
+                status->KeyWatch()->SetDesktopShortcuts(covered);
+            }
+        };
+    }
     parts.ShowInfo = dialogs.ShowInfo;
     parts.MakeMainWindow = [dialogs](TD& d, QWidget* statusWindow) {
         return std::unique_ptr<tMainWindowLink>(
