@@ -39,12 +39,21 @@ unpacked=$(mktemp -d)
 work=$(mktemp -d)
 user=tavrix-pkgtest
 pids=()
+# The PIDs started here are those of runuser: the test user's own processes (the bench, a
+# LonvarStd that did not end) are ended by owner, or userdel refuses and the next run fails.
+end_user() {
+    id "$user" >/dev/null 2>&1 || return 0
+    $SUDO pkill -KILL -u "$user" 2>/dev/null || true
+    for _ in $(seq 50); do pgrep -u "$user" >/dev/null || break; sleep 0.1; done
+    $SUDO userdel "$user" 2>/dev/null || true
+}
 cleanup() {
     for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[$i]}" 2>/dev/null || true; done
-    id "$user" >/dev/null 2>&1 && $SUDO userdel "$user" 2>/dev/null || true
+    end_user
     $SUDO rm -rf "$unpacked" "$work"
 }
 trap cleanup EXIT
+end_user  # left over from a run that was killed
 for deb in "${debs[@]}"; do dpkg-deb -x "$deb" "$unpacked"; done
 desktop-file-validate "$unpacked"/usr/share/applications/*.desktop || fail "desktop-file-validate"
 appstreamcli validate --no-net "$unpacked"/usr/share/metainfo/*.xml >/dev/null ||

@@ -4,7 +4,8 @@
 #      Release build of the programs;
 #   2. the whole suite again under AddressSanitizer + UndefinedBehaviorSanitizer;
 #   3. the threaded engine tests under ThreadSanitizer;
-#   4. every libFuzzer target for a bounded time (clang build).
+#   4. every libFuzzer target for a bounded time (clang build);
+#   5. the Debian packages, installed and used as a new user would (scripts/test-packages.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -43,6 +44,8 @@ export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 run_ctest build/asan -LE fuzz
 run_ctest build/tsan -L threaded --no-tests=ignore
 run_ctest build/fuzz -L fuzz --no-tests=ignore
+# The Debian packages: built, checked, installed, used by a fresh user and purged.
+bash scripts/test-packages.sh || status=1
 # The normal build last, so its summary closes the run.
 run_ctest build/release -LE fuzz
 exit $status

@@ -183,3 +183,24 @@ std::string OpenCaption(int languageIndex, const std::string& portText) {
             return "Vantro (Active On COM" + portText + ")";
     }
 }
+
+std::string NoPermissionText(int languageIndex, const std::string& devicePath) {
+    switch (languageIndex) {
+        case LangGerman:
+            return devicePath +
+                   ": keine Berechtigung. Den Benutzer in die Gruppe dialout aufnehmen lassen "
+                   "(USB-Kabel: Paket tavrix-cable-rules installieren), dann neu anmelden.";
+        case LangFrench:
+            return devicePath +
+                   " : pas d'autorisation. Faites-vous ajouter au groupe dialout (câbles USB : "
+                   "installez le paquet tavrix-cable-rules), puis reconnectez-vous.";
+        case LangItalian:
+            return devicePath +
+                   ": nessuna autorizzazione. Farsi aggiungere al gruppo dialout (cavi USB: "
+                   "installare il pacchetto tavrix-cable-rules), poi accedere di nuovo.";
+        default:
+            return devicePath +
+                   ": no permission. Ask the administrator to add you to the group dialout "
+                   "(USB cables: install the package tavrix-cable-rules), then log in again.";
+    }
+}

@@ -25,3 +25,6 @@ std::string HelpFileFor(int languageIndex);
 // Window caption for the port state; the open form is translated (Spanish uses English).
 std::string ClosedCaption();
 std::string OpenCaption(int languageIndex, const std::string& portText);
+
+// Status line and message for a serial device the user may not open, with what to do.
+std::string NoPermissionText(int languageIndex, const std::string& devicePath);

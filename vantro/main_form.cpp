@@ -17,6 +17,7 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QStatusBar>
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -357,9 +358,14 @@ void TMainForm::TogglePort() {
             MSComm1.Open(PortMap_.DevicePath(PortNumber), PortSettings, Line.FlowIndex);
         if (!opened) {
             Timer1.stop();
-            if (ShowMessage) ShowMessage("Error: " + MSComm1.ErrorText());
+            if (MSComm1.PermissionDenied()) {
+                TellNoPermission(PortMap_.DevicePath(PortNumber));
+            } else if (ShowMessage) {
+                ShowMessage("Error: " + MSComm1.ErrorText());
+            }
             return;
         }
+        statusBar()->clearMessage();
         LastDsr_ = MSComm1.Dsr();
         ForgetPartialReading();
         Timer1.start(kTimerMs);
@@ -526,9 +532,34 @@ void TMainForm::MHideClick() {
     }
 }
 
+void TMainForm::TellNoPermission(const std::string& path) {
+    const std::string text = NoPermissionText(LanguageIndex, path);
+    statusBar()->showMessage(QString::fromStdString(text));
+    if (std::find(ToldNoPermission_.begin(), ToldNoPermission_.end(), path) !=
+        ToldNoPermission_.end()) {
+        return;
+    }
+    ToldNoPermission_.push_back(path);
+    if (ShowMessage) ShowMessage(text);
+}
+
 void TMainForm::MSettingsClick() {
-    TPortSetup dialog(Line, this);
+    TPortDeviceChoice device;
+    device.ComNumber = PortNumber;
+    if (PortNumber > 0) {
+        device.Stored = PortMap_.Override(PortNumber);
+        device.Ports = ListPorts ? ListPorts() : serial_ports::ListSystemPorts();
+    }
+    TPortSetup dialog(Line, this, device);
     if (dialog.exec() == QDialog::Accepted) {
+        // A new device for the port is used from its next opening.
+        if (PortNumber > 0 && dialog.DeviceResult() != device.Stored) {
+            PortMap_.SetOverride(PortNumber, dialog.DeviceResult());
+            WritePortChoice(PortNumber, dialog.DeviceResult());
+            const QString label = QString::fromStdString(PortMap_.Label(PortNumber));
+            Combo1->setItemText(PortNumber, label);
+            if (PortNumber < 5) Option1[PortNumber]->setToolTip(label);
+        }
         const int flowBefore = Line.FlowIndex;
         Line = dialog.Result();
         PortSettings = BuildPortSettings(Line);

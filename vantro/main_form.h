@@ -14,6 +14,7 @@
 #include "port_map.h"
 #include "reading_assembler.h"
 #include "serial_line.h"
+#include "system_ports.h"
 
 class QAction;
 class QButtonGroup;
@@ -80,6 +81,8 @@ public:
     std::function<void(const std::string& text)> ShowMessage;
     std::function<void(const std::string& helpFile)> OpenHelp;
     std::function<void()> Beep;
+    // The system's serial ports offered in the port settings; the machine's by default.
+    std::function<std::vector<serial_ports::SystemPort>()> ListPorts;
 
     // Controls, named as on the form.
     QComboBox* Combo1 = nullptr;
@@ -129,11 +132,15 @@ private:
     void EndOfReading();
     void Timer1Timer();
     void SetCaption(const std::string& objectName, const std::string& text, bool append);
+    // A port the user may not open: the status line says so and what to do (until a
+    // port opens), and a message says it the first time for that device.
+    void TellNoPermission(const std::string& path);
     TReadingOptions Options() const;
 
     TKeyboardOutput& Keyboard_;
     THotKeyRegistrar& HotKeys_;
     TPortMap PortMap_;
+    std::vector<std::string> ToldNoPermission_;  // device paths, told once per run
     TReadingAssembler Assembler_;
     std::optional<bool> LastDsr_;
     bool Unloaded_ = false;

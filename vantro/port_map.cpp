@@ -68,12 +68,31 @@ std::vector<std::string> OrderSerialDevices(std::vector<std::string> paths) {
 }
 
 TPortMap::TPortMap(const std::vector<std::string>& systemDevices,
-                   const std::map<int, std::string>& overrides) {
-    const std::vector<std::string> ordered = OrderSerialDevices(systemDevices);
-    for (size_t i = 0; i < ordered.size() && i < size_t(kMaxComPort); ++i) {
-        Paths_[int(i) + 1] = ordered[i];
+                   const std::map<int, std::string>& overrides)
+    : System_(OrderSerialDevices(systemDevices)), Overrides_(overrides) {
+    Rebuild();
+}
+
+void TPortMap::Rebuild() {
+    Paths_.clear();
+    for (size_t i = 0; i < System_.size() && i < size_t(kMaxComPort); ++i) {
+        Paths_[int(i) + 1] = System_[i];
     }
-    for (const auto& [number, path] : overrides) Paths_[number] = path;
+    for (const auto& [number, path] : Overrides_) Paths_[number] = path;
+}
+
+void TPortMap::SetOverride(int comNumber, const std::string& path) {
+    if (path.empty()) {
+        Overrides_.erase(comNumber);
+    } else {
+        Overrides_[comNumber] = path;
+    }
+    Rebuild();
+}
+
+std::string TPortMap::Override(int comNumber) const {
+    const auto found = Overrides_.find(comNumber);
+    return found == Overrides_.end() ? std::string() : found->second;
 }
 
 TPortMap TPortMap::FromSystem() {

@@ -27,11 +27,21 @@ public:
     // The map of this machine and user, read now.
     static TPortMap FromSystem();
 
+    // Maps COMn to `path` (a by-id name where the device has one); empty gives COMn back
+    // to the system list.
+    void SetOverride(int comNumber, const std::string& path);
+    // The path mapped to COMn by hand, empty when the system list decides.
+    std::string Override(int comNumber) const;
+
     // Device file of COMn, or empty when nothing is mapped to it.
     std::string DevicePath(int comNumber) const;
     // "COM1 (/dev/ttyS0)", or "COM1" when nothing is mapped.
     std::string Label(int comNumber) const;
 
 private:
+    void Rebuild();
+
+    std::vector<std::string> System_;  // ordered
+    std::map<int, std::string> Overrides_;
     std::map<int, std::string> Paths_;
 };

@@ -26,13 +26,51 @@ QComboBox* AddList(QWidget* dialog, QGridLayout* grid, int row, const char* name
     return list;
 }
 
+// "/dev/ttyUSB0   FT232R USB UART (FTDI)   usb-FTDI_FT232R_USB_UART_A1-if00-port0"
+QString PortText(const serial_ports::SystemPort& port) {
+    std::string text = port.device + "   " + port.description;
+    if (!port.byId.empty()) text += "   " + port.byId.substr(port.byId.find_last_of('/') + 1);
+    return QString::fromStdString(text);
+}
+
+// Item data: the name stored for the choice; the first entry leaves the numbering to the
+// system. A stored device that is not attached is offered as such.
+void FillDevices(QComboBox* list, const TPortDeviceChoice& device) {
+    list->addItem(QStringLiteral("Automatic (in the order the system lists them)"), QString());
+    for (const serial_ports::SystemPort& port : device.Ports) {
+        list->addItem(PortText(port), QString::fromStdString(port.StoredName()));
+    }
+    list->setEnabled(device.ComNumber > 0);
+    if (device.Stored.empty()) return;
+    const int found = serial_ports::FindStoredPort(device.Ports, device.Stored);
+    if (found < 0) {
+        list->addItem(QString::fromStdString(device.Stored + "   (not attached)"),
+                      QString::fromStdString(device.Stored));
+    }
+    list->setCurrentIndex(found < 0 ? list->count() - 1 : found + 1);
+}
+
 }  // namespace
 
-TPortSetup::TPortSetup(const TLineParameters& current, QWidget* owner) : QDialog(owner) {
+TPortSetup::TPortSetup(const TLineParameters& current, QWidget* owner,
+                       const TPortDeviceChoice& device)
+    : QDialog(owner) {
     setObjectName(QStringLiteral("PortSetup"));
     setWindowTitle(QStringLiteral("Vantro Serial Port Settings"));
 
     auto* grid = new QGridLayout;
+    auto* deviceLabel =
+        new QLabel(device.ComNumber > 0 ? QStringLiteral("COM%1 Device:").arg(device.ComNumber)
+                                        : QStringLiteral("Device:"),
+                   this);
+    DeviceCombo = new QComboBox(this);
+    DeviceCombo->setObjectName(QStringLiteral("DeviceCombo"));
+    FillDevices(DeviceCombo, device);
+    DeviceCombo->setMinimumContentsLength(40);
+    DeviceCombo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    deviceLabel->setBuddy(DeviceCombo);
+    grid->addWidget(deviceLabel, 5, 0);
+    grid->addWidget(DeviceCombo, 5, 1);
     BaudCombo =
         AddList(this, grid, 0, "BaudCombo",
                 "Baud Rate:", {"110", "300", "600", "1200", "2400", "4800", "9600", "19200"},
@@ -80,6 +118,10 @@ TPortSetup::TPortSetup(const TLineParameters& current, QWidget* owner) : QDialog
         const QPoint corner = owner->frameGeometry().topLeft();
         move(corner.x() - TwipsToPixels(800), corner.y() + TwipsToPixels(340));
     }
+}
+
+std::string TPortSetup::DeviceResult() const {
+    return DeviceCombo->currentData().toString().toStdString();
 }
 
 TLineParameters TPortSetup::Result() const {

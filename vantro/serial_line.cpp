@@ -1,5 +1,7 @@
 #include "serial_line.h"
 
+#include "system_ports.h"
+
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
@@ -40,6 +42,7 @@ TSerialLine::~TSerialLine() {
 bool TSerialLine::Open(const std::string& devicePath, const std::string& portSettings,
                        int flowIndex) {
     ErrorText_.clear();
+    PermissionDenied_ = false;
     if (Port_.isOpen()) Port_.close();
     if (devicePath.empty()) {
         ErrorText_ = "No serial device is mapped to this port";
@@ -54,6 +57,9 @@ bool TSerialLine::Open(const std::string& devicePath, const std::string& portSet
     Port_.setPortName(QString::fromStdString(devicePath));
     if (!Port_.open(QIODevice::ReadWrite)) {
         ErrorText_ = devicePath + ": " + Port_.errorString().toStdString();
+        PermissionDenied_ =
+            Port_.error() == QSerialPort::PermissionError &&
+            serial_ports::AccessOf(devicePath) == serial_ports::PortAccess::NoPermission;
         Port_.clearError();
         return false;
     }

@@ -34,6 +34,8 @@ public:
     void Close();
     bool IsOpen() const;
     const std::string& ErrorText() const { return ErrorText_; }
+    // The last Open failed because the user may not open the device.
+    bool PermissionDenied() const { return PermissionDenied_; }
 
     QByteArray ReadAvailable();
     void DiscardInput();
@@ -60,5 +62,6 @@ private:
     QSerialPort Port_;
     std::string DevicePath_;
     std::string ErrorText_;
+    bool PermissionDenied_ = false;
     TModemLines* ModemLines_ = nullptr;
 };

@@ -40,3 +40,14 @@ void WriteTextSetting(const char* name, const std::string& value) {
     store.setValue(Key(name), QString::fromStdString(value));
     store.sync();
 }
+
+void WritePortChoice(int comNumber, const std::string& path) {
+    QSettings store = Store();
+    store.beginGroup(QStringLiteral("Ports"));
+    const QString key = QStringLiteral("COM%1").arg(comNumber);
+    if (path.empty()) {
+        store.remove(key);
+    } else {
+        store.setValue(key, QString::fromStdString(path));
+    }
+}

@@ -12,4 +12,6 @@ void tCaptionTable::Load(const std::function<std::string(const std::string&)>& t
     XlsFileQuestion = tr("~Excel-Datei?");
     TxtFileQuestion = tr("~Text-Datei?");
     XlsTableQuestion = tr("~Excel-Tabelle?");
+    NoPermission = tr("~Keine Berechtigung");
+    NoPermissionAdvice = tr("~Berechtigung fehlt");
 }

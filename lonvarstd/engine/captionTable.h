@@ -16,7 +16,9 @@ struct tCaptionTable {
     std::string XlsVorlageQuestion;
     std::string XlsFileQuestion;
     std::string TxtFileQuestion;
-    std::string XlsTableQuestion;  // status of a sheet name the office refuses
+    std::string XlsTableQuestion;    // status of a sheet name the office refuses
+    std::string NoPermission;        // status of a port the user may not open
+    std::string NoPermissionAdvice;  // what to do about it
 
     const std::string& BetaetigungCaption() const { return MwZielApplNames[3]; }
 

@@ -14,6 +14,8 @@
 namespace {
 
 const char* const DefaultSection = "DEFAULT";
+// The device behind each COM port; the serial layer reads the same section.
+const char* const ComPortsSection = "COMPORTS";
 
 bool DirExists(const std::string& dir) {
     std::error_code ec;
@@ -69,6 +71,9 @@ void TD::LoadProgIni() {
     ShowCom2 = ini.ReadBool(DefaultSection, "ShowCom2", true);
     // One switch governs both ports.
     ShowCom2 = ShowCom1;
+    for (std::size_t i = 0; i < ComPortDevices.size(); ++i) {
+        ComPortDevices[i] = ini.ReadString(ComPortsSection, "COM" + std::to_string(i + 1), "");
+    }
     const std::string templateDir = FolderOf(DefaultTemplate());
     XlsZielVorlageDir = ini.ReadString(DefaultSection, "XlsZielVorlageDir", templateDir);
     if (!DirExists(XlsZielVorlageDir)) XlsZielVorlageDir = templateDir;
@@ -88,6 +93,13 @@ void TD::SaveProgIni() const {
     ini.WriteString(DefaultSection, "XlsZielFileDir", XlsZielFileDir);
     ini.WriteString(DefaultSection, "TxtZielFileDir", TxtZielFileDir);
     ini.WriteString(DefaultSection, "TvcFileName", TvcFileName);
+    // A file that never named a device for a port gets no empty entry for it.
+    for (std::size_t i = 0; i < ComPortDevices.size(); ++i) {
+        const std::string key = "COM" + std::to_string(i + 1);
+        if (!ComPortDevices[i].empty() || !ini.ReadString(ComPortsSection, key, "").empty()) {
+            ini.WriteString(ComPortsSection, key, ComPortDevices[i]);
+        }
+    }
     ini.UpdateFile();
 }
 

@@ -11,7 +11,8 @@
 
 TD* D = nullptr;
 
-TD::TD() : CommSrchPorts(nullptr), PortLister(&tavrix::serial::listPorts) {
+TD::TD() : CommSrchPorts(nullptr), PortLister(&tavrix::serial::listPorts),
+      SystemPortLister([] { return serial_ports::ListSystemPorts(); }) {
     // The port tester's stored settings.
     CommSrchPorts.SetPort(1);
     CommSrchPorts.SetBaudrate(bd_9600);

@@ -3,6 +3,7 @@
 // cable objects, the settings held for the configuration files, and the device
 // search. The program makes one instance, D.
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -20,6 +21,7 @@
 #include "engine/timerThread.h"
 #include "platform/serial/serial_device.h"
 #include "platform/spreadsheet/automation.h"
+#include "system_ports.h"
 #include "transport/comm/Comm.h"
 #include "transport/d2xx/D2XX.h"
 
@@ -79,6 +81,16 @@ public:
 
     // The serial ports the COM search may test; the system's ports by default.
     std::function<std::vector<tavrix::serial::PortInfo>()> PortLister;
+    // The ports a user can give COM1 and COM2 (with their stable names); the system's
+    // by default.
+    std::function<std::vector<serial_ports::SystemPort>()> SystemPortLister;
+    // The device chosen for COM1 and COM2 (program INI file, section "COMPORTS"), as a
+    // by-id name where the port has one; empty for the standard /dev/ttyS0 and /dev/ttyS1.
+    std::array<std::string, 2> ComPortDevices;
+    // A port or cable that is attached but that the user may not open: told once per
+    // device path and run with what to do (the windows show a message box); stderr
+    // while none is set. The device's status text says it too.
+    std::function<void(const std::string& message)> OnAccessProblem;
 
     // --- records ---
     void LoadLangTexts(const std::function<std::string(const std::string&)>& translate = {});
@@ -210,6 +222,7 @@ private:
     void SearchUsbCables(tDeviceListModel& listView);
 
     void ReportUnreadableSettings(const std::string& fileName, const std::string& error);
+    void ReportAccessProblem(const std::string& path);
     // Message 1026 after a good write of a value: code 0, or the cable's status while the
     // cable still fails, so that the light does not turn good over a failing cable.
     void PostOutputRecovered(tDevice& dev);
@@ -231,6 +244,8 @@ private:
     std::vector<std::string> unreadableSettingsFiles_;  // reported or waiting for a handler
     std::vector<std::pair<std::string, std::string>> unhandledSettingsErrors_;
     std::string lastSettingsFileError_;
+    std::vector<std::string> toldAccessProblems_;  // device paths, once per run
+    std::vector<int> deniedComPorts_;              // of the last COM listing
 };
 
 // The program's one data module, set while it exists.

@@ -1,7 +1,9 @@
 // The device search: at most one COM port gauge (COM1 or COM2) and one USB
 // cable become device records; the rows of the device list keep their places
 // across searches, and rows of devices that are gone stay marked with "?".
+#include <algorithm>
 #include <charconv>
+#include <cstdio>
 
 #include "engine/dataModule.h"
 #include "support/prog_paths.h"
@@ -71,6 +73,21 @@ void TD::SrchDevices(tDeviceListModel& listView, bool srchCom, bool srchUsb) {
     listView.NotifyChanged();
 }
 
+void TD::ReportAccessProblem(const std::string& path) {
+    if (std::find(toldAccessProblems_.begin(), toldAccessProblems_.end(), path) !=
+        toldAccessProblems_.end()) {
+        return;
+    }
+    toldAccessProblems_.push_back(path);
+    const std::string message =
+        path + ": " + Captions.NoPermission + "\n" + Captions.NoPermissionAdvice;
+    if (OnAccessProblem) {
+        OnAccessProblem(message);
+    } else {
+        std::fprintf(stderr, "%s\n", message.c_str());
+    }
+}
+
 void TD::TakeRs232Port(tDeviceListModel& listView, const std::string& portName, int listIdx,
                        int port) {
     Rs232Devices.push_back(std::make_unique<tRS232_Device>(listIdx, port));
@@ -89,6 +106,15 @@ void TD::TakeRs232Port(tDeviceListModel& listView, const std::string& portName, 
     listView.Row(static_cast<std::size_t>(rowIdx)).SubItems[SubItemDevIdx] = std::to_string(devIdx);
     dev->DescrIdx = 0;
     dev->Descr = Rs232Descrs[0].get();
+    // Attached but closed to this user: the row and the panel say so, and what to do once.
+    if (std::find(deniedComPorts_.begin(), deniedComPorts_.end(), port) != deniedComPorts_.end()) {
+        tDeviceListRow& row = listView.Row(static_cast<std::size_t>(rowIdx));
+        row.SubItems[SubItemState] = Captions.NoPermission;
+        row.SubItemImages[SubItemState] = 3;
+        dev->FtStatusText = Captions.NoPermission;
+        PostMsg(MsgDeviceError, kNoPermissionStatus, devIdx);
+        ReportAccessProblem(tavrix::serial::devicePathForPort(port));
+    }
     Devices.push_back(std::move(dev));
 }
 
@@ -158,13 +184,21 @@ bool TD::SrchOnUsbChange(std::uint32_t& lastCount, const std::function<void()>& 
 }
 
 void TD::ListComPorts(std::vector<std::string>& list) {
+    deniedComPorts_.clear();
     if (!PortLister) return;
     for (const tavrix::serial::PortInfo& info : PortLister()) {
         // The port component cannot address numbers above 128; such a port would test another.
         if (info.port <= 0 || info.port > 128) continue;
         CommSrchPorts.SetPort(static_cast<std::uint16_t>(info.port));
-        if (!CommSrchPorts.Open()) continue;
-        CommSrchPorts.Close();
+        if (CommSrchPorts.Open()) {
+            CommSrchPorts.Close();
+        } else if (info.path.rfind('/', 0) == 0 &&
+                   serial_ports::AccessOf(info.path) == serial_ports::PortAccess::NoPermission) {
+            // A port the user may not open is still listed: it is there, and must be told.
+            deniedComPorts_.push_back(info.port);
+        } else {
+            continue;
+        }
         list.push_back("COM" + std::to_string(info.port));
     }
 }

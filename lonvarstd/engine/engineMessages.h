@@ -19,6 +19,10 @@ enum : std::uint32_t {
     MsgTimerTick = 1028,    // wParam 0: one more second of the timer countdown
 };
 
+// The cable status code of 1026 for a port the user may not open (the code of a cable
+// that could not be opened).
+inline constexpr std::int64_t kNoPermissionStatus = 3;
+
 namespace tavrix {
 
 struct EngineMessage {

@@ -166,6 +166,9 @@ void TFrmTavrixMain::FormCreate(const QStringList& parameters) {
     D->OnXlsError = [this](int, const std::string& error) {
         ShowError(QString::fromStdString(error));
     };
+    D->OnAccessProblem = [this](const std::string& message) {
+        ShowError(QString::fromStdString(message));
+    };
     D->SetOnSettingsFileError([this](const std::string&, const std::string& error) {
         ShowError(TranslateText("~Einstellungen nicht lesbar, es gelten die Vorgaben:") + "\n" +
                   QString::fromStdString(error));

@@ -686,11 +686,14 @@ void TFrmMainBig::MitComClick() {
     if (!dialogs_.EditComPorts) return;
     const bool com1 = d_.ShowCom1;
     const bool com2 = d_.ShowCom2;
+    const auto devices = d_.ComPortDevices;
     {
         tModalDialogGuard guard;
         dialogs_.EditComPorts(this);
     }
-    if (com1 != d_.ShowCom1 || com2 != d_.ShowCom2) BtnRefreshClick();
+    if (com1 != d_.ShowCom1 || com2 != d_.ShowCom2 || devices != d_.ComPortDevices) {
+        BtnRefreshClick();
+    }
 }
 
 void TFrmMainBig::MItDateiClick() {

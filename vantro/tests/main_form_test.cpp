@@ -14,14 +14,17 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTimer>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "about_box.h"
+#include "as_other_user.h"
 #include "help_viewer.h"
 #include "main_form.h"
 #include "offscreen_app.h"
@@ -412,6 +415,79 @@ TEST_F(MainFormTest, PortSetupBuildsTheLineParameters) {
     Exit();
     Start();
     EXPECT_EQ(Form->PortSettings, "4800,E,7,2");
+}
+
+TEST_F(MainFormTest, PortSetupGivesAPortADeviceByItsStableName) {
+    QTemporaryDir folder;
+    serial_ports::PortFolders folders;
+    folders.dev = folder.path().toStdString() + "/dev";
+    folders.byId = folders.dev + "/serial/by-id";
+    folders.sysClassTty = folder.path().toStdString() + "/sys";
+    std::filesystem::create_directories(folders.byId);
+    const std::string link = folders.byId + "/usb-Maker_RS232_Adapter_AB12-if00-port0";
+    auto plug = [&](const TPtyGauge& gauge) {
+        std::filesystem::remove(link);
+        std::filesystem::create_symlink(gauge.DevicePath(), link);
+    };
+    auto choose = [&](int entry, const char* shown) {
+        QTimer::singleShot(0, [&, entry, shown] {
+            auto* dialog = Form->findChild<TPortSetup*>();
+            ASSERT_NE(dialog, nullptr);
+            EXPECT_TRUE(dialog->DeviceCombo->isEnabled());
+            EXPECT_TRUE(dialog->DeviceCombo->currentText().contains(shown))
+                << dialog->DeviceCombo->currentText().toStdString();
+            if (entry >= 0) dialog->DeviceCombo->setCurrentIndex(entry);
+            dialog->OK_Button->click();
+        });
+        Form->MSettingsClick();
+    };
+    plug(Gauge2);
+    Start();
+    Form->ListPorts = [&] { return serial_ports::ListSystemPorts(folders); };
+    SelectCombo(3);  // mapped to a device that does not exist
+    EXPECT_FALSE(Form->PortOpen());
+    Messages.clear();
+    choose(1, "/dev/no-such-serial-device");
+    EXPECT_EQ(QSettings("Vantro", "Vantro").value("Ports/COM3").toString().toStdString(), link);
+    EXPECT_EQ(Form->Combo1->itemText(3).toStdString(), "COM3 (" + link + ")");
+    SelectCombo(3);
+    ASSERT_TRUE(Form->PortOpen());
+    ASSERT_TRUE(TypedAfter(Gauge2, "1.25\r", "1.25"));
+
+    // Re-plugged as another tty: the stored name leads to it.
+    SelectCombo(0);
+    plug(Gauge1);
+    Keyboard.Typed.clear();
+    SelectCombo(3);
+    choose(-1, "Maker RS232 Adapter AB12");
+    ASSERT_TRUE(Form->PortOpen());
+    ASSERT_TRUE(TypedAfter(Gauge1, "2.5\r", "2.5"));
+    EXPECT_TRUE(Messages.empty());
+
+    // Unplugged: offered as not attached, kept by OK.
+    SelectCombo(0);
+    std::filesystem::remove(link);
+    SelectCombo(3);
+    choose(-1, "not attached");
+    EXPECT_EQ(QSettings("Vantro", "Vantro").value("Ports/COM3").toString().toStdString(), link);
+}
+
+TEST_F(MainFormTest, APortTheUserMayNotOpenIsToldInTheStatusLineAndOnce) {
+    tavrix::testing::ForbidToOtherUser(Gauge1.DevicePath().c_str());
+    const int faults = tavrix::testing::RunWithoutRootRights([this] {
+        Start();
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            SelectCombo(1);
+            SelectCombo(0);
+        }
+        const std::string status = Form->statusBar()->currentMessage().toStdString();
+        const bool told = status.find(Gauge1.DevicePath()) != std::string::npos &&
+                          status.find("dialout") != std::string::npos;
+        const bool once = Messages.size() == 1 && Messages[0] == status;
+        Exit();
+        return (told ? 0 : 1) + (once ? 0 : 2);
+    });
+    EXPECT_EQ(faults, 0) << "1: no status line, 2: not one message";
 }
 
 TEST_F(MainFormTest, LanguageSwitchRewritesTheCaptions) {

@@ -16,6 +16,8 @@
 
 #include "dialogsTestSupport.h"
 #include "engine/dataModule.h"
+#include "pty_pair.h"
+#include "serial/serial_device.h"
 #include "support/multi_lang.h"
 #include "support/new_ini_file.h"
 #include "tests/engine/engineTestDevices.h"
@@ -70,6 +72,65 @@ TEST_F(SmallDialogsTest, TheComDialogStoresBothPortsOnOkOnly) {
     EXPECT_FALSE(ini.ReadBool("DEFAULT", "ShowCom1", true));
     EXPECT_FALSE(ini.ReadBool("DEFAULT", "ShowCom2", true));
     EXPECT_FALSE(ModalDialogOpen());
+}
+
+TEST_F(SmallDialogsTest, TheComDialogStoresAPortByItsStableNameAndFindsItAgain) {
+    serial_ports::PortFolders folders;
+    folders.dev = prog.path("dev");
+    folders.byId = prog.path("dev/serial/by-id");
+    folders.sysClassTty = prog.path("sys");
+    std::filesystem::create_directories(folders.byId);
+    const std::string link = folders.byId + "/usb-Maker_RS232_Adapter_AB12-if00-port0";
+    d.SystemPortLister = [&] { return serial_ports::ListSystemPorts(folders); };
+    auto plug = [&](const tavrix::testing::PtyPair& pty) {
+        std::filesystem::remove(link);
+        std::filesystem::create_symlink(pty.slavePath(), link);
+    };
+
+    auto first = std::make_unique<tavrix::testing::PtyPair>();
+    plug(*first);
+    WhenModal<TFrmEditCom>([](TFrmEditCom& f) {
+        ASSERT_EQ(f.CbxCom1Device->count(), 2);
+        EXPECT_TRUE(f.CbxCom1Device->itemText(0).contains("/dev/ttyS0"));
+        EXPECT_TRUE(f.CbxCom1Device->itemText(1).contains("Maker RS232 Adapter AB12"));
+        EXPECT_TRUE(f.CbxCom1Device->itemText(1).contains("usb-Maker_RS232_Adapter_AB12"));
+        EXPECT_EQ(f.CbxCom2Device->currentIndex(), 0);
+        f.CbxCom1Device->setCurrentIndex(1);
+        f.BtnOk->click();
+    });
+    EditComPorts(nullptr);
+    EXPECT_EQ(d.ComPortDevices[0], link);
+    EXPECT_EQ(tPgIniFile(ProgIniFile).ReadString("COMPORTS", "COM1", ""), link);
+    EXPECT_EQ(tPgIniFile(ProgIniFile).ReadString("COMPORTS", "COM2", "-"), "-");
+
+    // Re-plugged under another number: the same choice, and COM1 reaches the new line.
+    auto second = std::make_unique<tavrix::testing::PtyPair>();
+    first.reset();
+    plug(*second);
+    WhenModal<TFrmEditCom>([&](TFrmEditCom& f) {
+        EXPECT_EQ(f.CbxCom1Device->currentIndex(), 1);
+        f.Button1->click();
+    });
+    EditComPorts(nullptr);
+    auto line = tavrix::serial::openPort(1);
+    ASSERT_NE(line, nullptr);
+    line->configure({});
+    second->send("7");
+    std::uint8_t byte = 0;
+    EXPECT_EQ(line->readByte(byte, 2000), tavrix::serial::ReadResult::Byte);
+    EXPECT_EQ(byte, '7');
+    line.reset();
+
+    // Unplugged: shown as not attached and kept by OK.
+    std::filesystem::remove(link);
+    WhenModal<TFrmEditCom>([&](TFrmEditCom& f) {
+        ASSERT_EQ(f.CbxCom1Device->count(), 2);
+        EXPECT_EQ(f.CbxCom1Device->currentIndex(), 1);
+        EXPECT_TRUE(f.CbxCom1Device->currentText().contains("nicht angeschlossen"));
+        f.BtnOk->click();
+    });
+    EditComPorts(nullptr);
+    EXPECT_EQ(d.ComPortDevices[0], link);
 }
 
 // --- global spreadsheet target ---
