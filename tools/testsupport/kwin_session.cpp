@@ -27,13 +27,6 @@ std::string ReadText(const std::string& path) {
     return text.str();
 }
 
-bool MakeOwnedFolder(const std::string& path, mode_t mode, const TRunAs& user) {
-    std::error_code error;
-    fs::create_directories(path, error);
-    if (error || chmod(path.c_str(), mode) != 0) return false;
-    return geteuid() != 0 || chown(path.c_str(), user.Uid, user.Gid) == 0;
-}
-
 }  // namespace
 
 TKWinSession::TKWinSession(const std::string& keyboardLayout) {
@@ -50,8 +43,8 @@ TKWinSession::TKWinSession(const std::string& keyboardLayout) {
     Home_ = Root_ + "/home";
     RuntimeDir_ = Root_ + "/run";
     const std::string config = Home_ + "/.config";
-    if (!MakeOwnedFolder(Home_, 0755, User_) || !MakeOwnedFolder(RuntimeDir_, 0700, User_) ||
-        !MakeOwnedFolder(config, 0755, User_)) {
+    if (!MakeFolderOwnedBy(Home_, 0755, User_) || !MakeFolderOwnedBy(RuntimeDir_, 0700, User_) ||
+        !MakeFolderOwnedBy(config, 0755, User_)) {
         Problem_ = "cannot make the session's folders";
         return;
     }

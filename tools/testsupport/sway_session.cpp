@@ -23,15 +23,15 @@ std::optional<TRunAs> LookUp(const char* name) {
     return TRunAs{entry->pw_uid, entry->pw_gid};
 }
 
-bool MakeOwnedFolder(const std::string& path, mode_t mode, const TRunAs& user) {
+}  // namespace
+
+bool MakeFolderOwnedBy(const std::string& path, unsigned mode, const TRunAs& user) {
     std::error_code error;
     fs::create_directories(path, error);
     if (error) return false;
-    if (chmod(path.c_str(), mode) != 0) return false;
+    if (chmod(path.c_str(), mode_t(mode)) != 0) return false;
     return geteuid() != 0 || chown(path.c_str(), user.Uid, user.Gid) == 0;
 }
-
-}  // namespace
 
 std::optional<TRunAs> CompositorTestUser() {
     if (geteuid() != 0) return TRunAs{getuid(), getgid()};
@@ -55,7 +55,7 @@ TSwaySession::TSwaySession(const std::vector<std::string>& configLines) {
     chmod(Root_.c_str(), 0755);
     Home_ = Root_ + "/home";
     RuntimeDir_ = Root_ + "/run";
-    if (!MakeOwnedFolder(Home_, 0755, User_) || !MakeOwnedFolder(RuntimeDir_, 0700, User_)) {
+    if (!MakeFolderOwnedBy(Home_, 0755, User_) || !MakeFolderOwnedBy(RuntimeDir_, 0700, User_)) {
         return;
     }
     const std::string config = Root_ + "/sway.config";

@@ -17,6 +17,9 @@
 // "tavrixtest" (made on first use); otherwise the test's own user.
 std::optional<TRunAs> CompositorTestUser();
 
+// Makes the folder (and its parents) with the mode, owned by the user when run as root.
+bool MakeFolderOwnedBy(const std::string& path, unsigned mode, const TRunAs& user);
+
 class TSwaySession {
 public:
     // configLines: sway config lines after the session's own (headless output 1280x800),
