@@ -1,6 +1,6 @@
 #pragma once
 // The Vantro program on a headless sway of the test's own: a gauge on a pty, a native
-// Wayland window that records the keys it receives (vantro_wayland_key_window), and the
+// Wayland window that records the keys it receives (tools/testsupport/wayland_key_window), and the
 // wedge started with stored settings. Used by the Wayland tests and the benchmark.
 
 #include <chrono>

@@ -1,9 +1,9 @@
 // A native Wayland window that records the keys it receives, for the wedge's Wayland
-// tests and benchmark: one line per key press into the file named on the command line,
+// tests and benchmark, or by hand: one line per key press into the file named on the command line,
 // "<CLOCK_MONOTONIC ns> <text>", named keys in braces as in keystroke text; "{FOCUS}" when
 // the window gets the keyboard focus.
 //
-//   vantro_wayland_key_window <file>
+//   wayland_key_window <file>
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -7,6 +7,9 @@ org.freedesktop.portal.Session objects. Every call is in dbusmock's log.
 Parameters (JSON, dbusmock -p): "start_response" (0 granted, 1 the user refused),
 "restore_token" (handed back by Start), "bind_nothing" (BindShortcuts binds no key).
 Mock method PressShortcut(id) sends Activated and Deactivated for the shortcut.
+
+By hand, on a session bus without a portal:
+  /usr/bin/python3 -m dbusmock --session -t tools/testsupport/portal_standin.py -l calls.log
 '''
 
 import dbus
