@@ -73,7 +73,13 @@ int main(int argc, char* argv[]) {
     THotKeyRegistrar& hotKeys = viaPortal ? static_cast<THotKeyRegistrar&>(*portalHotKeys)
                                           : static_cast<THotKeyRegistrar&>(x11HotKeys);
 
-    std::string typingText = keyboard.Route ? KeyRouteName(*keyboard.Route) : "none";
+    // Nothing to type with: the window says why (the last route tried is the one the
+    // settings asked for, or the last resort).
+    std::string typingText = keyboard.Route ? KeyRouteName(*keyboard.Route)
+                             : keyboard.Probes.empty()
+                                 ? "none"
+                                 : "none, " + KeyRouteName(keyboard.Probes.back().Route) + ": " +
+                                       keyboard.Probes.back().Problem;
     std::string hotKeyText = x11         ? "X11"
                              : viaPortal ? "portal (asking the desktop)"
                                          : "Vantro --hotkey F9 ... F11";
