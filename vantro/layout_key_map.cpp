@@ -68,6 +68,10 @@ TLayoutKeyMap& TLayoutKeyMap::operator=(TLayoutKeyMap&& other) noexcept {
     return *this;
 }
 
+int TLayoutKeyMap::LayoutCount() const {
+    return int(xkb_keymap_num_layouts(Keymap_));
+}
+
 std::string TLayoutKeyMap::Name() const {
     const char* name = xkb_keymap_layout_get_name(Keymap_, 0);
     return name != nullptr ? name : "";

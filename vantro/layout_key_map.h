@@ -35,6 +35,8 @@ public:
     // The press that types the keysym: the lowest level first; nullopt when no key of the
     // layout gives it with Shift and AltGr alone.
     std::optional<TKeyPress> PressFor(std::uint32_t keysym) const;
+    // How many layouts (groups) the keymap holds; PressFor uses the first.
+    int LayoutCount() const;
     // Name of the layout ("English (US)", "German").
     std::string Name() const;
 

@@ -96,8 +96,13 @@ int main(int argc, char* argv[]) {
     if (keyboard.Portal != nullptr) {
         typingText = "RemoteDesktop portal (asking the desktop)";
         showRoutes();
+        // Only a keymap of one layout says which is in use: with several, the active one
+        // is told to the focused program alone, and keysyms are the better guess.
         keyboard.Portal->LayoutInUse = []() -> std::optional<TLayoutKeyMap> {
-            if (auto text = CompositorKeymapText()) return TLayoutKeyMap::FromKeymapText(*text);
+            const std::optional<std::string> text = CompositorKeymapText();
+            std::optional<TLayoutKeyMap> layout;
+            if (text) layout = TLayoutKeyMap::FromKeymapText(*text);
+            if (layout && layout->LayoutCount() == 1) return layout;
             return std::nullopt;
         };
         keyboard.Portal->OnRestoreToken = [](const QString& token) {
