@@ -14,4 +14,6 @@ void tCaptionTable::Load(const std::function<std::string(const std::string&)>& t
     XlsTableQuestion = tr("~Excel-Tabelle?");
     NoPermission = tr("~Keine Berechtigung");
     NoPermissionAdvice = tr("~Berechtigung fehlt");
+    NoCableAccess = tr("~Kein Zugriff auf das Kabel");
+    NoCableAccessAdvice = tr("~Kabel gesperrt");
 }

@@ -16,9 +16,11 @@ struct tCaptionTable {
     std::string XlsVorlageQuestion;
     std::string XlsFileQuestion;
     std::string TxtFileQuestion;
-    std::string XlsTableQuestion;    // status of a sheet name the office refuses
-    std::string NoPermission;        // status of a port the user may not open
-    std::string NoPermissionAdvice;  // what to do about it
+    std::string XlsTableQuestion;     // status of a sheet name the office refuses
+    std::string NoPermission;         // status of a port the user may not open
+    std::string NoPermissionAdvice;   // what to do about it
+    std::string NoCableAccess;        // status of a cable that cannot be opened to be asked
+    std::string NoCableAccessAdvice;  // what to do about it
 
     const std::string& BetaetigungCaption() const { return MwZielApplNames[3]; }
 

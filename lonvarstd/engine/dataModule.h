@@ -220,9 +220,14 @@ private:
     void TakeRs232Port(tDeviceListModel& listView, const std::string& portName, int listIdx,
                        int port);
     void SearchUsbCables(tDeviceListModel& listView);
+    void TakeUsbCables(tDeviceListModel& listView);
 
     void ReportUnreadableSettings(const std::string& fileName, const std::string& error);
-    void ReportAccessProblem(const std::string& path);
+    // Tells `what` (a device path, a cable) once per run: `status`, then `advice`.
+    void ReportAccessProblem(const std::string& what, const std::string& status,
+                             const std::string& advice);
+    // The row of the first cable that is attached but cannot be opened to be asked.
+    void ShowUnopenedCable(tDeviceListModel& listView);
     // Message 1026 after a good write of a value: code 0, or the cable's status while the
     // cable still fails, so that the light does not turn good over a failing cable.
     void PostOutputRecovered(tDevice& dev);
@@ -244,7 +249,7 @@ private:
     std::vector<std::string> unreadableSettingsFiles_;  // reported or waiting for a handler
     std::vector<std::pair<std::string, std::string>> unhandledSettingsErrors_;
     std::string lastSettingsFileError_;
-    std::vector<std::string> toldAccessProblems_;  // device paths, once per run
+    std::vector<std::string> toldAccessProblems_;  // device paths and cables, once per run
     std::vector<int> deniedComPorts_;              // of the last COM listing
 };
 

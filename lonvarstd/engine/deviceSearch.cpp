@@ -73,14 +73,14 @@ void TD::SrchDevices(tDeviceListModel& listView, bool srchCom, bool srchUsb) {
     listView.NotifyChanged();
 }
 
-void TD::ReportAccessProblem(const std::string& path) {
-    if (std::find(toldAccessProblems_.begin(), toldAccessProblems_.end(), path) !=
+void TD::ReportAccessProblem(const std::string& what, const std::string& status,
+                             const std::string& advice) {
+    if (std::find(toldAccessProblems_.begin(), toldAccessProblems_.end(), what) !=
         toldAccessProblems_.end()) {
         return;
     }
-    toldAccessProblems_.push_back(path);
-    const std::string message =
-        path + ": " + Captions.NoPermission + "\n" + Captions.NoPermissionAdvice;
+    toldAccessProblems_.push_back(what);
+    const std::string message = what + ": " + status + "\n" + advice;
     if (OnAccessProblem) {
         OnAccessProblem(message);
     } else {
@@ -113,14 +113,36 @@ void TD::TakeRs232Port(tDeviceListModel& listView, const std::string& portName, 
         row.SubItemImages[SubItemState] = 3;
         dev->FtStatusText = Captions.NoPermission;
         PostMsg(MsgDeviceError, kNoPermissionStatus, devIdx);
-        ReportAccessProblem(tavrix::serial::devicePathForPort(port));
+        ReportAccessProblem(tavrix::serial::devicePathForPort(port), Captions.NoPermission,
+                            Captions.NoPermissionAdvice);
     }
     Devices.push_back(std::move(dev));
+}
+
+void TD::ShowUnopenedCable(tDeviceListModel& listView) {
+    if (FtUnopenedCables.empty()) return;
+    const std::string caption = "USB" + std::to_string(FtUnopenedCables.front() + 1);
+    int rowIdx = listView.FindCaptionContaining("USB");
+    if (rowIdx < 0) {
+        tDeviceListRow row;
+        rowIdx = listView.Add(std::move(row));
+    }
+    tDeviceListRow& row = listView.Row(static_cast<std::size_t>(rowIdx));
+    row.Caption = caption;
+    row.SubItems[SubItemState] = Captions.NoCableAccess;
+    row.SubItemImages[SubItemState] = 3;
+    ReportAccessProblem(caption, Captions.NoCableAccess, Captions.NoCableAccessAdvice);
 }
 
 void TD::SearchUsbCables(tDeviceListModel& listView) {
     ListFtDevices(FtDevices);
     UsbFound = 0;
+    TakeUsbCables(listView);
+    // A cable that is there but closed to us does not vanish without a word.
+    if (UsbFound == 0) ShowUnopenedCable(listView);
+}
+
+void TD::TakeUsbCables(tDeviceListModel& listView) {
     if (FtDeviceCount == 0) return;
 
     for (const auto& entry : FtDevices) {

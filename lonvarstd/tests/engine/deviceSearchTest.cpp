@@ -101,6 +101,32 @@ TEST_F(SearchTest, OnlyTheFirstUsableCableOfAKnownTypeIsTaken) {
     EXPECT_EQ(row.SubItems[SubItemDevIdx], "0");
 }
 
+TEST_F(SearchTest, ACableThatCannotBeOpenedIsShownAndToldOnceUntilItOpens) {
+    // What a cable without permission (or held by another program) gives: its names
+    // cannot be read.
+    Bench("cable locked serial=LU7 desc=Lumo");
+    Bench("fail locked serial 3");
+    Bench("fail locked desc 3");
+    std::vector<std::string> told;
+    Data().OnAccessProblem = [&](const std::string& message) { told.push_back(message); };
+    d.SrchDevices(true, true);
+    Research();
+    EXPECT_TRUE(d.Devices.empty());
+    ASSERT_EQ(d.DeviceRows.Count(), 1u);
+    EXPECT_EQ(d.DeviceRows.Row(0).Caption, "USB1");
+    EXPECT_EQ(d.DeviceRows.Row(0).SubItems[SubItemState], d.Captions.NoCableAccess);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].find(d.Captions.NoCableAccessAdvice), std::string::npos);
+
+    // Once it opens (rule installed, the other program ended) it is an instrument again.
+    Bench("heal locked");
+    Research();
+    ASSERT_EQ(d.Devices.size(), 1u);
+    EXPECT_EQ(d.Devices[0]->GetSerNr(), "LU7");
+    EXPECT_EQ(d.DeviceRows.Count(), 1u);
+    EXPECT_EQ(told.size(), 1u);
+}
+
 TEST_F(SearchTest, FirstSearchShowsOnlyKnownTypesAndTestModeTakesTheStandIn) {
     Bench("cable plain serial=US1 desc=US232B");
     Data().SrchDevices(true, true);

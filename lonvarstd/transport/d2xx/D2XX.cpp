@@ -9,6 +9,7 @@
 std::uint32_t FtDeviceCount = 0;
 std::int32_t LastCountStatus = 0;
 bool FtListFilled = false;
+std::vector<std::int32_t> FtUnopenedCables;
 
 namespace {
 
@@ -220,9 +221,14 @@ FT_STATUS GetFTDeviceCount() {
 
 void ListFtDevices(TFtDeviceList& list) {
     GetFTDeviceCount();
+    FtUnopenedCables.clear();
     for (std::uint32_t k = 0; k < FtDeviceCount; ++k) {
         auto device = std::make_unique<tFT_Device>(static_cast<std::int32_t>(k));
-        if (device->Status == 0) list.push_back(std::move(device));
+        if (device->Status == 0) {
+            list.push_back(std::move(device));
+        } else if (device->Status == FT_DEVICE_NOT_OPENED) {
+            FtUnopenedCables.push_back(static_cast<std::int32_t>(k));
+        }
     }
     FtListFilled = true;
 }

@@ -92,6 +92,10 @@ using TFtDeviceList = std::vector<std::unique_ptr<tFT_Device>>;
 extern std::uint32_t FtDeviceCount;
 extern std::int32_t LastCountStatus;
 extern bool FtListFilled;
+// The indexes of the cables of the last listing that are attached but could not be asked
+// for their names because they could not be opened (no permission, or held by another
+// program); they are not in the list.
+extern std::vector<std::int32_t> FtUnopenedCables;
 
 // Asks the library for the device count; an error box once per change of the error status.
 FT_STATUS GetFTDeviceCount();
