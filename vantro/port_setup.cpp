@@ -44,7 +44,8 @@ void FillDevices(QComboBox* list, const TPortDeviceChoice& device) {
     if (device.Stored.empty()) return;
     const int found = serial_ports::FindStoredPort(device.Ports, device.Stored);
     if (found < 0) {
-        list->addItem(QString::fromStdString(device.Stored + "   (not attached)"),
+        // The state first: a long by-id name is cut off at its end in the closed list.
+        list->addItem(QString::fromStdString("(not attached)   " + device.Stored),
                       QString::fromStdString(device.Stored));
     }
     list->setCurrentIndex(found < 0 ? list->count() - 1 : found + 1);
@@ -67,6 +68,8 @@ TPortSetup::TPortSetup(const TLineParameters& current, QWidget* owner,
     DeviceCombo->setObjectName(QStringLiteral("DeviceCombo"));
     FillDevices(DeviceCombo, device);
     DeviceCombo->setMinimumContentsLength(40);
+    DeviceCombo->setToolTip(DeviceCombo->currentText());
+    connect(DeviceCombo, &QComboBox::currentTextChanged, DeviceCombo, &QComboBox::setToolTip);
     DeviceCombo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     deviceLabel->setBuddy(DeviceCombo);
     grid->addWidget(deviceLabel, 5, 0);

@@ -20,6 +20,7 @@ QComboBox* NewDeviceList(QWidget* parent, const char* name, int top) {
     list->setGeometry(110, top, 430, 24);
     // The by-id names are long: the open list shows them whole.
     list->view()->setMinimumWidth(640);
+    QObject::connect(list, &QComboBox::currentTextChanged, list, &QComboBox::setToolTip);
     return list;
 }
 
@@ -55,8 +56,9 @@ void FillDeviceList(QComboBox* list, int comNumber, const std::string& stored,
         list->setCurrentIndex(found + 1);
         return;
     }
+    // The state first: a long by-id name is cut off at its end in the closed list.
     list->addItem(
-        QString::fromStdString(stored) + "   (" + TranslateText("~nicht angeschlossen") + ")",
+        "(" + TranslateText("~nicht angeschlossen") + ")   " + QString::fromStdString(stored),
         QString::fromStdString(stored));
     list->setCurrentIndex(list->count() - 1);
 }
