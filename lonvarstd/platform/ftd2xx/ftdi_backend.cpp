@@ -239,10 +239,13 @@ public:
         // no failure from another, and only a pulled cable is gone. A transfer that
         // fails once (a stall, a busy bus) is asked again at the next tick, not
         // after the long rest of a gone cable, where a short press would be lost.
+        // Request type: vendor, to the device, answer in (libftdi's macro for it mixes
+        // two enum types, which clang refuses).
+        constexpr std::uint8_t kVendorDeviceIn = 0x40 | 0x00 | 0x80;
         unsigned char v = 0;
-        const int r = libusb_control_transfer(
-            ctx_->usb_dev, FTDI_DEVICE_IN_REQTYPE, SIO_READ_PINS_REQUEST, 0,
-            static_cast<std::uint16_t>(ctx_->index), &v, 1, ctx_->usb_read_timeout);
+        const int r = libusb_control_transfer(ctx_->usb_dev, kVendorDeviceIn, SIO_READ_PINS_REQUEST,
+                                              0, static_cast<std::uint16_t>(ctx_->index), &v, 1,
+                                              ctx_->usb_read_timeout);
         if (r == LIBUSB_ERROR_NO_DEVICE) gone_ = true;
         if (r != 1) return FT_IO_ERROR;
         gone_ = false;
