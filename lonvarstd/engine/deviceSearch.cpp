@@ -70,6 +70,18 @@ void TD::SrchDevices(tDeviceListModel& listView, bool srchCom, bool srchUsb) {
     if (srchUsb) SearchUsbCables(listView);
 
     LoadConfig(UseTmpConfig);
+    // The message only where a gauge is set up on the port: most machines have a
+    // built-in port closed to desktop users that nobody means to use.
+    for (const auto& dev : Devices) {
+        if (dev->Connection != ConnectionRs232 || dev->DescrIdx <= 0) continue;
+        const int port = PortNumberOf(dev->GetPortName());
+        if (std::find(deniedComPorts_.begin(), deniedComPorts_.end(), port) ==
+            deniedComPorts_.end()) {
+            continue;
+        }
+        ReportAccessProblem(tavrix::serial::devicePathForPort(port), Captions.NoPermission,
+                            Captions.NoPermissionAdvice);
+    }
     listView.NotifyChanged();
 }
 
@@ -113,8 +125,6 @@ void TD::TakeRs232Port(tDeviceListModel& listView, const std::string& portName, 
         row.SubItemImages[SubItemState] = 3;
         dev->FtStatusText = Captions.NoPermission;
         PostMsg(MsgDeviceError, kNoPermissionStatus, devIdx);
-        ReportAccessProblem(tavrix::serial::devicePathForPort(port), Captions.NoPermission,
-                            Captions.NoPermissionAdvice);
     }
     Devices.push_back(std::move(dev));
 }

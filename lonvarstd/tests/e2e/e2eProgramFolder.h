@@ -14,7 +14,8 @@ inline void MakeLumoF2ProgramFolder(const std::filesystem::path& dir) {
     for (const char* left : {"DAT", "LonvarStd.INI", "LonvarStd.TMP"}) fs::remove_all(dir / left);
     fs::create_directories(dir / "DAT");
     std::ofstream(dir / "LonvarStd.INI", std::ios::binary)
-        << "[COMPORTS]\r\nCOM2=" << (dir / "no-tty").string() << "\r\n";
+        << "[COMPORTS]\r\nCOM1=" << (dir / "no-tty").string()
+        << "\r\nCOM2=" << (dir / "no-tty").string() << "\r\n";
     std::ofstream(dir / "DAT/DEFAULT.TVC", std::ios::binary)
         << "[Lumo LU000001]\r\nDeviceName=Lumo F2\r\nAnforderType=1\r\n"
            "AnforderTasteKeyb=F2\r\nMwZielAppl=2\r\n";
