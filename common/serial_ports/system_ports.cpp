@@ -50,21 +50,6 @@ std::string FirstLine(const std::string& file) {
     return line;
 }
 
-// The kernel lists a ttyS for every possible legacy port; only those with a UART are lines.
-bool IsLegacyLine(const std::string& sysEntry, const std::string& devPath) {
-    if (::access((sysEntry + "/device").c_str(), F_OK) != 0) return false;
-    std::ifstream in(sysEntry + "/type");
-    int type = -1;
-    if (!(in >> type)) {
-        const int fd = ::open(devPath.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) return false;
-        serial_struct info{};
-        if (::ioctl(fd, TIOCGSERIAL, &info) == 0) type = info.type;
-        ::close(fd);
-    }
-    return type > PORT_UNKNOWN;
-}
-
 // The USB device above a tty tells its product and maker.
 std::string UsbDescription(const std::string& sysEntry) {
     std::string folder = RealPath(sysEntry + "/device");
@@ -92,6 +77,20 @@ std::string DescriptionFromLinkName(std::string name) {
 
 }  // namespace
 
+bool IsLegacySerialLine(const std::string& sysEntry, const std::string& devPath) {
+    if (::access((sysEntry + "/device").c_str(), F_OK) != 0) return false;
+    std::ifstream in(sysEntry + "/type");
+    int type = -1;
+    if (!(in >> type)) {
+        const int fd = ::open(devPath.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) return false;
+        serial_struct info{};
+        if (::ioctl(fd, TIOCGSERIAL, &info) == 0) type = info.type;
+        ::close(fd);
+    }
+    return type > PORT_UNKNOWN;
+}
+
 std::vector<SystemPort> ListSystemPorts(const PortFolders& folders) {
     std::vector<SystemPort> ports;
     for (const std::string& name : Entries(folders.sysClassTty)) {
@@ -100,7 +99,7 @@ std::vector<SystemPort> ListSystemPorts(const PortFolders& folders) {
         const std::string sysEntry = folders.sysClassTty + "/" + name;
         const std::string device = folders.dev + "/" + name;
         if (!IsCharDevice(device)) continue;
-        if (legacy && !IsLegacyLine(sysEntry, device)) continue;
+        if (legacy && !IsLegacySerialLine(sysEntry, device)) continue;
         const std::string description = legacy ? "built-in serial port" : UsbDescription(sysEntry);
         ports.push_back({device, {}, description.empty() ? name : description});
     }

@@ -26,6 +26,11 @@ struct SystemPort {
     bool operator==(const SystemPort&) const = default;
 };
 
+// Whether the ttyS entry `sysEntry` (under /sys/class/tty) is a line: the kernel lists one
+// for every possible legacy port, and only those with a device and a known UART (from sysfs,
+// else asked of `devPath` without waiting) are real.
+bool IsLegacySerialLine(const std::string& sysEntry, const std::string& devPath);
+
 // ttyS* (only lines the kernel found a UART for), ttyUSB* and ttyACM*, and every
 // character device a by-id link leads to, sorted by device name. Unreadable folders
 // give fewer ports, never an error.

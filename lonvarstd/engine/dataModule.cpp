@@ -11,7 +11,9 @@
 
 TD* D = nullptr;
 
-TD::TD() : CommSrchPorts(nullptr), PortLister(&tavrix::serial::listPorts),
+TD::TD()
+    : CommSrchPorts(nullptr),
+      PortLister(&tavrix::serial::listPorts),
       SystemPortLister([] { return serial_ports::ListSystemPorts(); }) {
     // The port tester's stored settings.
     CommSrchPorts.SetPort(1);

@@ -1,27 +1,19 @@
 #include "serial/port_listing.h"
 
 #include <dirent.h>
-#include <fcntl.h>
-#include <linux/serial.h>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
 
 #include "bench/bench_ports.h"
 #include "serial/port_mapping.h"
+#include "system_ports.h"
 
 namespace tavrix::serial {
 
 namespace {
-
-bool exists(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0;
-}
 
 bool isCharDevice(const std::string& path) {
     struct stat st {};
@@ -38,20 +30,6 @@ int legacyIndex(const std::string& name) {
         value = value * 10 + (name[i] - '0');
     }
     return value;
-}
-
-// The UART type of a legacy port: from sysfs, else asked of the device itself
-// (opened without waiting and without becoming its controlling terminal).
-int uartType(const std::string& sysEntry, const std::string& devPath) {
-    std::ifstream in(sysEntry + "/type");
-    int type = -1;
-    if (in >> type) return type;
-    const int fd = ::open(devPath.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return -1;
-    serial_struct info{};
-    if (::ioctl(fd, TIOCGSERIAL, &info) == 0) type = info.type;
-    ::close(fd);
-    return type;
 }
 
 void sortByPort(std::vector<PortInfo>& ports) {
@@ -75,8 +53,7 @@ std::vector<PortInfo> listPortsIn(const std::string& sysClassTty,
             if (index < 0 || index + 1 > kMaxComPort || mapped.count(index + 1) != 0) continue;
             const std::string sysEntry = sysClassTty + "/" + name;
             const std::string devPath = "/dev/" + name;
-            if (!exists(sysEntry + "/device")) continue;
-            if (uartType(sysEntry, devPath) <= PORT_UNKNOWN) continue;
+            if (!serial_ports::IsLegacySerialLine(sysEntry, devPath)) continue;
             ports.push_back({index + 1, devPath});
         }
         ::closedir(dir);
