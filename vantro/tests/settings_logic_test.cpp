@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <array>
 
 #include "auto_start.h"
 #include "language_table.h"
@@ -15,27 +16,26 @@
 #include "settings_store.h"
 
 TEST(LineParameters, ParseTheDefaultAndFlowLetters) {
-    TLineParameters params;  // start-up defaults 9600, None, 8, 1, no flow
-    ParsePortSettings("4800,E,7,2", params);
-    EXPECT_EQ(params.BaudIndex, 5);
-    EXPECT_EQ(params.ParityIndex, 2);
-    EXPECT_EQ(params.DataBitsIndex, 2);
-    EXPECT_EQ(params.StopBitsIndex, 2);
-    EXPECT_EQ(params.FlowIndex, 0);
-
-    ParsePortSettings("19200,O,5,1.5,T", params);
-    EXPECT_EQ(params.BaudIndex, 7);
-    EXPECT_EQ(params.ParityIndex, 1);
-    EXPECT_EQ(params.DataBitsIndex, 0);
-    EXPECT_EQ(params.StopBitsIndex, 1);
-    EXPECT_EQ(params.FlowIndex, 3);
-
-    // An unknown rate and no flow letter leave those positions as they were.
-    ParsePortSettings("57600,S,6,1", params);
-    EXPECT_EQ(params.BaudIndex, 7);
-    EXPECT_EQ(params.FlowIndex, 3);
-    EXPECT_EQ(params.ParityIndex, 4);
-    EXPECT_EQ(params.DataBitsIndex, 1);
+    // Fields: baud, parity, data bits, stop bits, flow (list positions).
+    struct tCase {
+        const char* text;
+        TLineParameters before, after;
+    };
+    const tCase cases[] = {
+        {"4800,E,7,2", {}, {5, 2, 2, 2, 0}},  // from the start-up defaults
+        {"19200,O,5,1.5,T", {5, 2, 2, 2, 0}, {7, 1, 0, 1, 3}},
+        // An unknown rate and no flow letter leave those positions as they were.
+        {"57600,S,6,1", {7, 1, 0, 1, 3}, {7, 4, 1, 0, 3}},
+    };
+    const auto fields = [](const TLineParameters& p) {
+        return std::array{p.BaudIndex, p.ParityIndex, p.DataBitsIndex, p.StopBitsIndex,
+                          p.FlowIndex};
+    };
+    for (const tCase& c : cases) {
+        TLineParameters params = c.before;
+        ParsePortSettings(c.text, params);
+        EXPECT_EQ(fields(params), fields(c.after)) << c.text;
+    }
 }
 
 TEST(LineParameters, BuildRoundTripsAndFallsBack) {

@@ -21,12 +21,21 @@ long long msSince(Clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
 }
 
+// A device opened on the slave side of a fresh pty.
+class OpenPty : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_NE(device, nullptr); }
+    PtyPair pty;
+    std::unique_ptr<TermiosDevice> device = TermiosDevice::open(pty.slavePath());
+};
+using TermiosLineSettings = OpenPty;
+using TermiosRead = OpenPty;
+using TermiosWrite = OpenPty;
+using TermiosModemLines = OpenPty;
+
 // A pty keeps speed, stop bits and raw mode but always runs 8 data bits
 // without parity; configure() must say so instead of claiming success.
-TEST(TermiosLineSettings, GaugeLineOnAPtyAndWhatThePtyKeeps) {
-    PtyPair pty;
-    auto device = TermiosDevice::open(pty.slavePath());
-    ASSERT_NE(device, nullptr);
+TEST_F(TermiosLineSettings, GaugeLineOnAPtyAndWhatThePtyKeeps) {
     LineSettings s;
     s.baud = 4800;
     s.dataBits = 7;
@@ -55,10 +64,7 @@ TEST(TermiosLineSettings, GaugeLineOnAPtyAndWhatThePtyKeeps) {
     EXPECT_EQ(line, "+0001.1111 mm\r");
 }
 
-TEST(TermiosLineSettings, BaudWithoutConstantAndReplacingTheSettings) {
-    PtyPair pty;
-    auto device = TermiosDevice::open(pty.slavePath());
-    ASSERT_NE(device, nullptr);
+TEST_F(TermiosLineSettings, BaudWithoutConstantAndReplacingTheSettings) {
     LineSettings s;
     s.baud = 14400;
     s.stopBits = StopBits::Two;
@@ -91,10 +97,7 @@ TEST(TermiosOpen, IsExclusiveUntilClosedAndRefusesNonTerminals) {
     EXPECT_EQ(TermiosDevice::open("/dev/no-such-serial-line"), nullptr);
 }
 
-TEST(TermiosRead, TimesOutWithoutDataAndReturnsQueuedBytesAtOnce) {
-    PtyPair pty;
-    auto device = TermiosDevice::open(pty.slavePath());
-    ASSERT_NE(device, nullptr);
+TEST_F(TermiosRead, TimesOutWithoutDataAndReturnsQueuedBytesAtOnce) {
     ASSERT_TRUE(device->configure(LineSettings{}));
 
     std::uint8_t byte = 0;
@@ -114,10 +117,7 @@ TEST(TermiosRead, TimesOutWithoutDataAndReturnsQueuedBytesAtOnce) {
     EXPECT_EQ(device->pendingBytes(), 0u);
 }
 
-TEST(TermiosRead, DiscardsZeroBytesOnlyWhenAsked) {
-    PtyPair pty;
-    auto device = TermiosDevice::open(pty.slavePath());
-    ASSERT_NE(device, nullptr);
+TEST_F(TermiosRead, DiscardsZeroBytesOnlyWhenAsked) {
     LineSettings s;
     s.discardNulls = true;
     device->configure(s);
@@ -132,10 +132,7 @@ TEST(TermiosRead, DiscardsZeroBytesOnlyWhenAsked) {
     EXPECT_EQ(byte, 0);
 }
 
-TEST(TermiosRead, PulledCableEndsAWaitWithoutTimeLimit) {
-    PtyPair pty;
-    auto device = TermiosDevice::open(pty.slavePath());
-    ASSERT_NE(device, nullptr);
+TEST_F(TermiosRead, PulledCableEndsAWaitWithoutTimeLimit) {
     device->configure(LineSettings{});
 
     std::atomic<bool> started{false};
@@ -156,10 +153,7 @@ TEST(TermiosRead, PulledCableEndsAWaitWithoutTimeLimit) {
     EXPECT_EQ(device->write("x", 1, 0), -1);
 }
 
-TEST(TermiosWrite, ReachesTheOtherEndAndIsBoundedByItsTimeOut) {
-    PtyPair pty;
-    auto device = TermiosDevice::open(pty.slavePath());
-    ASSERT_NE(device, nullptr);
+TEST_F(TermiosWrite, ReachesTheOtherEndAndIsBoundedByItsTimeOut) {
     device->configure(LineSettings{});
 
     EXPECT_EQ(device->write("?\r", 2, 1000), 2);
@@ -176,10 +170,7 @@ TEST(TermiosWrite, ReachesTheOtherEndAndIsBoundedByItsTimeOut) {
     EXPECT_LT(msSince(start), 20000);
 }
 
-TEST(TermiosModemLines, APtyHasNoneToSwitch) {
-    PtyPair pty;
-    auto device = TermiosDevice::open(pty.slavePath());
-    ASSERT_NE(device, nullptr);
+TEST_F(TermiosModemLines, APtyHasNoneToSwitch) {
     EXPECT_FALSE(device->setDtr(true));
     EXPECT_FALSE(device->setDtr(false));
     EXPECT_FALSE(device->setRts(true));

@@ -16,33 +16,35 @@ using tavrix::XlsValueText;
 using namespace tavrix::spreadsheet;
 
 TEST(XlsValueText, NumbersLoseSignZerosAndTakeTheOfficeSeparator) {
-    EXPECT_EQ(XlsValueText("+0012.500", '.'), "12.5");
-    EXPECT_EQ(XlsValueText("-0.50", '.'), "-0.5");
-    EXPECT_EQ(XlsValueText("12,000", '.'), "12.0");
-    EXPECT_EQ(XlsValueText("+0012.500", ','), "12,5");
-    EXPECT_EQ(XlsValueText("-0000.0520", ','), "-0,052");
-    EXPECT_EQ(XlsValueText("00.5", '.'), "0.5");
-    EXPECT_EQ(XlsValueText("-000.000", '.'), "-0.0");
-    // A whole number keeps its zeros; so does a separator at the end.
-    EXPECT_EQ(XlsValueText("+0012", '.'), "0012");
-    EXPECT_EQ(XlsValueText("0012.", '.'), "12.");
-    // A minus sign after the digits, as some gauges send it, goes in front.
-    EXPECT_EQ(XlsValueText("12.50-", '.'), "-12.5");
-    // Blanks and control characters around the value are trimmed.
-    EXPECT_EQ(XlsValueText(" \t+0001.1111\r\n", '.'), "1.1111");
-    EXPECT_EQ(XlsValueText("", '.'), "");
-    EXPECT_EQ(XlsValueText("+", '.'), "");
+    // A whole number keeps its zeros, so does a separator at the end; a minus sign after the
+    // digits, as some gauges send it, goes in front; blanks and control characters around
+    // the value are trimmed, also around a text.
+    const struct {
+        const char *value, separator, *cell;
+    } cases[] = {{"+0012.500", '.', "12.5"},
+                 {"-0.50", '.', "-0.5"},
+                 {"12,000", '.', "12.0"},
+                 {"+0012.500", ',', "12,5"},
+                 {"-0000.0520", ',', "-0,052"},
+                 {"00.5", '.', "0.5"},
+                 {"-000.000", '.', "-0.0"},
+                 {"+0012", '.', "0012"},
+                 {"0012.", '.', "12."},
+                 {"12.50-", '.', "-12.5"},
+                 {" \t+0001.1111\r\n", '.', "1.1111"},
+                 {"", '.', ""},
+                 {"+", '.', ""},
+                 {"  12.5 mm ", '.', "12.5 mm"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(XlsValueText(c.value, c.separator), c.cell) << c.value << c.separator;
+    }
 }
 
 TEST(XlsValueText, AnythingButANumberStaysAsItIs) {
-    EXPECT_EQ(XlsValueText("12.5 mm", '.'), "12.5 mm");
-    EXPECT_EQ(XlsValueText("  12.5 mm ", '.'), "12.5 mm");
-    EXPECT_EQ(XlsValueText("=HYPERLINK(\"http://x\")", '.'), "=HYPERLINK(\"http://x\")");
-    EXPECT_EQ(XlsValueText("+cmd|' /C calc'!A0", '.'), "+cmd|' /C calc'!A0");
-    EXPECT_EQ(XlsValueText("1e5", '.'), "1e5");
     // A sign is one only in front or behind: between digits it makes a text, never a
     // number with the sign moved to the front.
-    for (const char* text : {"12-05", "2024-05-06", "1+2", "-12-", "+-5", "1.5-+"}) {
+    for (const char* text : {"12.5 mm", "=HYPERLINK(\"http://x\")", "+cmd|' /C calc'!A0", "1e5",
+                             "12-05", "2024-05-06", "1+2", "-12-", "+-5", "1.5-+"}) {
         EXPECT_EQ(XlsValueText(text, '.'), text);
     }
 }
