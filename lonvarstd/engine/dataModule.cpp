@@ -72,7 +72,7 @@ void TD::ResetDevices() {
         // handing the devices a stale or empty file.
         std::fprintf(stderr, "Device settings not kept across the search: %s\n", e.what());
     }
-    JoinAllWorkers();
+    HoldStrandedRecords();
     FreeFtDevices(FtDevices);
     FtDevices.clear();  // cables put in by other means than ListFtDevices go too
     while (!Rs232Devices.empty()) Rs232Devices.pop_back();

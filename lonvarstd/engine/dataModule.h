@@ -140,13 +140,18 @@ public:
     // --- workers ---
     void StartThreads();
     // Asks every worker to end and waits, handling messages, until all have or 2000 ms
-    // have passed; a worker still in its tick then is waited for without handling
-    // messages, so that no worker uses a port after this returns.
+    // have passed. A worker still in its tick then is stranded: its port stays open
+    // under it, and is closed when it ends (ReapStrandedWorkers).
     void StopThreads();
     void StartThread(int index);
-    void StopThread(int index);
+    // The same for one worker; true when it has ended.
+    bool StopThread(int index);
     // A worker's end event; runs on the main thread.
     void ThreadTerminated();
+    // Main thread, from the search timer: the stranded workers that have ended are
+    // reaped, and what their stop left undone is done (the port closed, a deferred
+    // command run, a record let go). Returns how many still run.
+    std::size_t ReapStrandedWorkers();
     // Called while StopThreads/StopThread wait, so that the windows keep handling
     // their messages; may stay empty.
     std::function<void()> ProcessPendingMessages;
@@ -206,15 +211,30 @@ public:
 
 private:
     tDevice* DeviceAt(int index) const;
-    // Waits (processing messages) until `done` holds or 2000 ms have passed,
-    // reaping the workers that have ended meanwhile.
-    void WaitForWorkers(const std::function<bool()>& done);
-    void ReapEndedWorkers();
-    // Joins every worker that was asked to end: no port is closed or reopened, and no
-    // second worker started, while a tick of the old one may still touch the device.
-    void JoinEndingWorkers();
-    // Before records are freed: a worker that outlived the wait of StopThreads
-    // must not poll a freed record, so this one waits for good.
+    // A worker not yet reaped, with the device it ticks. A stranded worker's slot takes
+    // the device and its port object once the records are freed, so that nothing it
+    // may still touch is freed before it ends.
+    struct WorkerSlot {
+        tDevice* Device = nullptr;
+        bool Stranded = false;
+        // Run when a stranded worker of a live record ends (a device edit that waited for
+        // it); `resume` false when a stop of all workers came since, or the program ends.
+        std::function<void(bool resume)> AfterEnd;
+        bool Resume = true;
+        std::unique_ptr<tRS232_Device> HeldRs232;
+        std::unique_ptr<tFT_Device> HeldFt;
+        std::unique_ptr<tDevice> HeldDevice;
+        std::unique_ptr<tTimerThread> Thread;  // last, so it is joined first
+    };
+    // Waits (processing messages) until every one of `ending` has ended or 2000 ms have
+    // passed, reaping the workers that ended meanwhile; the rest are marked stranded.
+    void WaitForWorkers(const std::vector<tTimerThread*>& ending);
+    // Reaps the slot's ended worker and finishes its stop; `runAfterEnd` false when the
+    // program ends.
+    void FinishWorker(WorkerSlot& slot, bool runAfterEnd);
+    // Before the records are freed: each stranded worker's slot takes its record and port.
+    void HoldStrandedRecords();
+    // When the data module ends: waits for every worker for good.
     void JoinAllWorkers();
 
     void TakeRs232Port(tDeviceListModel& listView, const std::string& portName, int listIdx,
@@ -243,8 +263,8 @@ private:
     std::atomic<tavrix::MessageSink*> messageSink_{nullptr};
     tavrix::spreadsheet::Office* xlsOffice_ = nullptr;
     std::unique_ptr<tavrix::spreadsheet::Office> ownXlsOffice_;
-    // Every worker not yet reaped, running or asked to end.
-    std::vector<std::unique_ptr<tTimerThread>> threads_;
+    // Every worker not yet reaped, running, asked to end, or stranded.
+    std::vector<WorkerSlot> workers_;
     SettingsFileErrorHandler onSettingsFileError_;
     std::vector<std::string> unreadableSettingsFiles_;  // reported or waiting for a handler
     std::vector<std::pair<std::string, std::string>> unhandledSettingsErrors_;

@@ -28,6 +28,17 @@ tDevice::tDevice(TD& owner, std::uint8_t connection, void* portObject, int itemI
 
 tDevice::~tDevice() = default;
 
+void tDevice::Post(std::uint32_t msg, std::int64_t wParam) {
+    // Held while posting, so that Mute cannot slip in between the check and the post.
+    std::lock_guard lock(postMutex_);
+    if (!muted_) owner_.PostMsg(msg, wParam, DevIdx);
+}
+
+void tDevice::Mute() {
+    std::lock_guard lock(postMutex_);
+    muted_ = true;
+}
+
 std::int32_t tDevice::TimerPeriodMs() const {
     return TimerPeriodFor(AnforderTicksTimer.load(), Descr);
 }

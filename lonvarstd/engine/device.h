@@ -45,6 +45,9 @@ public:
 
     // --- worker state: written by the worker, read by the windows ---
     tTimerThread* Thread = nullptr;  // not owned
+    // Main thread: the worker was asked to end but is still in its tick past the stop's
+    // wait. Its port stays as it is (not closed, not opened again) until it has ended.
+    bool WorkerStranded = false;
     std::atomic<bool> Starting{true};
     std::int64_t CreatedTick = 0;
     std::atomic<std::int32_t> FtStatus{0};
@@ -171,8 +174,17 @@ public:
 
     TD& Owner() const { return owner_; }
 
+    // A message about this device (lParam: its index) to the status window; none once
+    // muted.
+    void Post(std::uint32_t msg, std::int64_t wParam);
+    // Main thread, before the record is let go while its worker still runs: once this
+    // returns, no message of the worker can name the index a new record may have.
+    void Mute();
+
 private:
     TD& owner_;
+    std::mutex postMutex_;
+    bool muted_ = false;
     mutable std::mutex valuesMutex_;
     std::deque<std::string> values_;
 };

@@ -3,7 +3,8 @@
 #include "engine/dataModule.h"
 
 bool tDevice::Open() {
-    if (Opened) return false;
+    // The old worker may still be using the port: it is not set up anew under it.
+    if (Opened || WorkerStranded) return false;
     if (Descr == nullptr) return false;
 
     if (Connection == ConnectionRs232 && Rs232 != nullptr) {
@@ -55,6 +56,8 @@ bool tDevice::Open() {
 }
 
 void tDevice::Close() {
+    // Never under a worker still in its tick: it is closed when that worker ends.
+    if (WorkerStranded) return;
     // The worker clears Opened when a cable fails, but the cable stays held until it
     // is closed here; left open it could not be taken again by the next search.
     if (Connection == ConnectionRs232 && Rs232 != nullptr) {

@@ -58,7 +58,7 @@ void tDevice::Poll() {
     // 3. Countdown of the timer requests, once a second.
     if (AnforderType == AnforderTimer && TimerRunning && now / 1000 != LastSecond) {
         LastSecond = now / 1000;
-        owner_.PostMsg(MsgTimerTick, 0, DevIdx);
+        Post(MsgTimerTick, 0);
     }
 
     // 4. Reception.
@@ -73,11 +73,11 @@ void tDevice::Poll() {
                 LastMsg = text;
                 if (!Starting) {
                     AppendValue(LastMsg);
-                    owner_.PostMsg(MsgValueQueued, 0, DevIdx);
+                    Post(MsgValueQueued, 0);
                 }
                 // The first state seen is where the switch stood, not a switching.
                 if (++AnswerCount >= 2) {
-                    owner_.PostMsg(MsgDeviceState, 1, DevIdx);
+                    Post(MsgDeviceState, 1);
                     LedTick = now;
                 }
             }
@@ -128,14 +128,14 @@ void tDevice::Poll() {
         } else if (State >= 1 && State <= 3) {
             ReqTick = -1;
             State = 0;
-            owner_.PostMsg(MsgDeviceState, 3, DevIdx);
+            Post(MsgDeviceState, 3);
         }
     }
 
     // 6. The answer light goes back a second after an answer.
     if (LedTick > 0 && now > LedTick + 1000) {
         LedTick = -1;
-        owner_.PostMsg(MsgDeviceState, 2, DevIdx);
+        Post(MsgDeviceState, 2);
     }
 
     // 7. Status of the USB cable.
@@ -144,7 +144,7 @@ void tDevice::Poll() {
         if (FtStatus != LastFtStatus) {
             FtStatusText = Ft->ErrorText;
             CableStatusText = Ft->ErrorText;
-            owner_.PostMsg(MsgDeviceError, FtStatus, DevIdx);
+            Post(MsgDeviceError, FtStatus);
             LastFtStatus = FtStatus;
         }
     }
@@ -162,7 +162,7 @@ void tDevice::ReportPortState() {
         state == 0 ? std::string() : GetPortName() + ::FtStatusText(static_cast<FT_STATUS>(state));
     FtStatusText = text;
     CableStatusText = text;
-    owner_.PostMsg(MsgDeviceError, state, DevIdx);
+    Post(MsgDeviceError, state);
 }
 
 void tDevice::FailRequestsWhileClosed() {
@@ -180,13 +180,13 @@ void tDevice::FailRequestsWhileClosed() {
         NextTimerTick += ((now - NextTimerTick) / period + 1) * period;
         failed = true;
     }
-    if (failed && Descr->ReqKind != ReqKindNone) owner_.PostMsg(MsgDeviceState, 3, DevIdx);
+    if (failed && Descr->ReqKind != ReqKindNone) Post(MsgDeviceState, 3);
 }
 
 void tDevice::SendRequest() {
     const tDeviceDescr& descr = *Descr;
     if (descr.ReqKind == ReqKindNone) return;
-    owner_.PostMsg(MsgDeviceState, 0, DevIdx);
+    Post(MsgDeviceState, 0);
     const bool usb = Connection == ConnectionUsb && Ft != nullptr;
     const bool rs232 = Connection == ConnectionRs232 && Rs232 != nullptr;
     DropWaitingInput();
@@ -222,7 +222,7 @@ void tDevice::SendRequest() {
 void tDevice::SendRequest2() {
     const std::string& text = Descr->ReqText2;
     if (text.empty()) return;
-    owner_.PostMsg(MsgDeviceState, 4, DevIdx);
+    Post(MsgDeviceState, 4);
     DropWaitingInput();
     if (Connection == ConnectionUsb && Ft != nullptr) Ft->WriteText(text);
     if (Connection == ConnectionRs232 && Rs232 != nullptr) Rs232->Comm->WriteText(text);
@@ -307,8 +307,8 @@ void tDevice::TakeAnswer() {
     ReqTick = -1;
     if (Starting || !CheckAnswer(LastMsg)) return;
     AppendValue(LastMsg);
-    owner_.PostMsg(MsgValueQueued, 0, DevIdx);
-    owner_.PostMsg(MsgDeviceState, 1, DevIdx);
+    Post(MsgValueQueued, 0);
+    Post(MsgDeviceState, 1);
     LedTick = owner_.Now();
 }
 

@@ -205,6 +205,8 @@ void TD::TakeUsbCables(tDeviceListModel& listView) {
 }
 
 bool TD::SrchOnUsbChange(std::uint32_t& lastCount, const std::function<void()>& beforeOpen) {
+    // The timer's tick also lets go of the stop's stragglers that have ended.
+    ReapStrandedWorkers();
     GetFTDeviceCount();
     if (FtDeviceCount == lastCount) return false;
     ResetDevices();

@@ -10,18 +10,26 @@ void TD::ApplyDeviceEdit(int index, int newRs232DescrIdx) {
         newRs232DescrIdx == dev->DescrIdx) {
         return;
     }
-    // The worker reads the description on every tick.
+    // The worker reads the description on every tick: it changes while none runs.
     const bool running = dev->Thread != nullptr;
     const bool opened = dev->Opened;
-    StopThread(index);
-    dev->DescrIdx = newRs232DescrIdx;
-    dev->Descr = Rs232Descrs[static_cast<std::size_t>(newRs232DescrIdx)].get();
-    dev->DescrText = dev->Descr->TypeName;
-    if (running || opened) {
+    dev->DescrIdx = newRs232DescrIdx;  // stored at once, whenever the port follows
+    auto reopen = [this, dev, index, running, opened](bool resume) {
+        dev->Descr = Rs232Descrs[static_cast<std::size_t>(dev->DescrIdx)].get();
+        dev->DescrText = dev->Descr->TypeName;
         dev->Close();
-        dev->Open();
+        if (!resume) return;
+        if (running || opened) dev->Open();
+        if (running) StartThread(index);
+    };
+    if (StopThread(index)) {
+        reopen(true);
+    } else {
+        // Still in its tick past the wait: the port is set up anew when it has ended.
+        for (auto& slot : workers_) {
+            if (slot.Device == dev) slot.AfterEnd = reopen;
+        }
     }
-    if (running) StartThread(index);
 }
 
 bool TD::XlsWriteTestValues(int index) {

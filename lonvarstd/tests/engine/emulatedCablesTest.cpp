@@ -76,6 +76,7 @@ public:
     TempProgDir prog;
     TD d;
     tavrix::RecordingMessageSink sink;
+    tDeviceDescr custom;  // a type of a test's own; outlives the devices that use it
 };
 
 // Two FTDI cables, the gauge second: a plain adapter in front of it is listed by
@@ -157,3 +158,29 @@ TEST_F(EmulatedCablesTest, PulledCableRestsAndIsFoundAgainWhenPluggedBack) {
 }
 
 }  // namespace
+
+// A reset while a worker is still in a pulse longer than the stop waits: the cable
+// stays claimed until the pulse is over, and only then goes back to its tty driver.
+TEST_F(EmulatedCablesTest, CableInALongPulseAtAResetIsGivenBackWhenThePulseEnds) {
+    EmulatedFt232r gauge(Identity("LU000001", "Lumo", 1));
+    Search();
+    ASSERT_EQ(d.Devices.size(), 1u);
+    tDevice& dev = *d.Devices.front();
+    custom = *dev.Descr;
+    custom.PulseMs = 2600;
+    dev.Descr = &custom;
+    d.RequestOne(0);
+    ASSERT_TRUE(WaitFor({MsgDeviceState, 0, 0}, 1));
+    d.ResetDevices();
+    EXPECT_TRUE(d.Devices.empty());
+    EXPECT_EQ(gauge.claims(), 1);
+    EXPECT_FALSE(gauge.kernelDriverBound());
+    ASSERT_FALSE(gauge.edges().empty());
+    EXPECT_FALSE(gauge.edges().back().high);  // still in the pulse
+
+    const auto until = Clock::now() + kWait;
+    while (d.ReapStrandedWorkers() > 0 && Clock::now() < until) std::this_thread::sleep_for(10ms);
+    EXPECT_TRUE(gauge.edges().back().high);
+    EXPECT_EQ(gauge.claims(), 0);
+    EXPECT_TRUE(gauge.kernelDriverBound());
+}

@@ -317,38 +317,91 @@ TEST_F(ReceptionTest, CableDroppedAfterAFailedQueryIsReleasedAndOpensAgain) {
     EXPECT_TRUE(d.Devices[0]->Opened);
 }
 
-TEST_F(ReceptionTest, WorkerThatOutlastsTheStopWaitIsNotClosedUnderOrDoubled) {
+// A worker held up in its tick past the 2000 ms a stop waits (here a pulse of 2600 ms)
+// is left to end on its own: its cable is neither closed nor set up again under it, nor
+// freed with the records, and it is closed, with no message of the old record, once the
+// worker has ended.
+TEST_F(ReceptionTest, WorkerThatOutlastsTheStopWaitKeepsItsCableUntilItEnds) {
     tDevice& dev = UsbGauge("mode=never");
-    tDeviceDescr& descr = custom;
-    descr = *dev.Descr;
-    descr.PulseMs = 2600;  // one tick longer than the 2000 ms the stop waits
-    dev.Descr = &descr;
+    custom = *dev.Descr;
+    custom.PulseMs = 2600;
+    dev.Descr = &custom;
     Start();
+    auto lineEvents = [this] {
+        std::vector<std::string> order;
+        for (const std::string& entry : bench.log()) {
+            for (const char* event : {"dtr 1", "dtr 0", " close", " open"}) {
+                if (entry.find(event) != std::string::npos) order.push_back(event);
+            }
+        }
+        return order;
+    };
+    auto awaitStragglers = [this] {
+        const auto deadline = std::chrono::steady_clock::now() + kWait;
+        while (d.ReapStrandedWorkers() > 0 && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(10ms);
+    };
 
-    // Stopping one worker in the middle of its long pulse, then starting it again
-    // at once, as the device dialog does: never two workers on one device.
+    // The device dialog's stop: it gives up after the wait, and the device can be
+    // neither opened again nor given a second worker while the first still pulses.
+    bench.command("clearlog");
     d.RequestOne(0);
     ASSERT_TRUE(WaitCount(MsgDeviceState, 0, 0, 1));
-    d.StopThread(0);
+    EXPECT_FALSE(d.StopThread(0));
+    EXPECT_TRUE(dev.WorkerStranded);
     dev.Close();
-    ASSERT_TRUE(dev.Open());
+    EXPECT_FALSE(dev.Open());
     d.StartThread(0);
     EXPECT_EQ(d.ThreadCount, 1);
+    EXPECT_EQ(lineEvents(), std::vector<std::string>{"dtr 0"});
+    awaitStragglers();
+    EXPECT_EQ(lineEvents(), (std::vector<std::string>{"dtr 0", "dtr 1", " close"}));
+    EXPECT_FALSE(dev.WorkerStranded);
+    EXPECT_EQ(d.ThreadCount, 0);
+    ASSERT_TRUE(dev.Open());
+    d.StartThread(0);
 
-    // A reset in the middle of a long pulse: the pulse ends before the cable is closed,
-    // and no worker is left running on the freed records.
+    // A new search in the middle of a long pulse: the records go, the old one's cable
+    // stays held by its worker until the pulse is over.
+    bench.command("clearlog");
     d.RequestOne(0);
     ASSERT_TRUE(WaitCount(MsgDeviceState, 0, 0, 2));
-    bench.command("clearlog");
-    d.CloseDevices(true);
-    EXPECT_EQ(d.ThreadCount, 0);
+    d.ResetDevices();
+    EXPECT_TRUE(d.Devices.empty());
     EXPECT_FALSE(d.ThreadsRunning);
-    std::vector<std::string> order;
-    for (const std::string& entry : bench.log()) {
-        if (entry.find("dtr 1") != std::string::npos) order.push_back("dtr 1");
-        if (entry.find(" close") != std::string::npos) order.push_back("close");
-    }
-    EXPECT_EQ(order, (std::vector<std::string>{"dtr 1", "close"}));
+    sink.clear();
+    awaitStragglers();
+    EXPECT_EQ(lineEvents(), (std::vector<std::string>{"dtr 0", "dtr 1", " close"}));
+    EXPECT_TRUE(sink.messages().empty());
+    EXPECT_EQ(d.ThreadCount, 0);
+}
+
+// The device dialog's new type for a COM port whose worker is still in a long pulse
+// is stored at once and put in force, with the port reopened and its worker running,
+// when that worker has ended.
+TEST_F(ReceptionTest, DeviceEditWaitsForAWorkerThatOutlastsTheStopWait) {
+    tavrix::testing::PtyPair pty;
+    tDevice& dev = ComGauge(3, pty.slavePath());
+    custom = *dev.Descr;
+    custom.ReqKind = ReqKindPulseDtr;
+    custom.PulseMs = 2600;
+    dev.Descr = &custom;
+    // The type the dialog chooses; the list keeps it until the data module ends.
+    d.Rs232Descrs.push_back(std::make_unique<tDeviceDescr>(*d.Rs232Descrs[1]));
+    const int chosen = static_cast<int>(d.Rs232Descrs.size()) - 1;
+    Start();
+    d.RequestOne(0);
+    ASSERT_TRUE(WaitCount(MsgDeviceState, 0, 0, 1));
+    d.ApplyDeviceEdit(0, chosen);
+    EXPECT_EQ(dev.DescrIdx, chosen);
+    EXPECT_EQ(dev.Descr, &custom);  // the worker still reads the old type
+    const auto deadline = std::chrono::steady_clock::now() + kWait;
+    while (d.ReapStrandedWorkers() > 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(10ms);
+    EXPECT_EQ(dev.Descr, d.Rs232Descrs[static_cast<std::size_t>(chosen)].get());
+    EXPECT_TRUE(dev.Opened);
+    EXPECT_NE(dev.Thread, nullptr);
+    EXPECT_EQ(d.ThreadCount, 1);
 }
 
 TEST_F(ReceptionTest, TimerRequestsEveryPeriodAndCatchesUpAfterAHoldUp) {
