@@ -11,6 +11,20 @@ std::int64_t steadyMs() {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+std::int64_t LastDtrPulseMs(const std::vector<LineEdge>& edges, std::size_t from) {
+    std::int64_t lowAt = -1, length = -1;
+    for (std::size_t i = from; i < edges.size(); ++i) {
+        if (!edges[i].dtr) continue;
+        if (!edges[i].high) {
+            lowAt = edges[i].atMs;
+        } else if (lowAt >= 0) {
+            length = edges[i].atMs - lowAt;
+            lowAt = -1;
+        }
+    }
+    return length;
+}
+
 void GaugeLines::set(bool isDtr, bool on, std::int64_t now) {
     bool& level = isDtr ? dtr : rts;
     std::int64_t& lowSince = isDtr ? dtrLowSince_ : rtsLowSince_;

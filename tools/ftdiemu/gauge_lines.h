@@ -22,6 +22,10 @@ struct LineEdge {
 
 std::int64_t steadyMs();
 
+// The length in ms of the last DTR pulse (low, then high again) among `edges` from
+// index `from` on; -1 when there is none.
+std::int64_t LastDtrPulseMs(const std::vector<LineEdge>& edges, std::size_t from = 0);
+
 class GaugeLines {
 public:
     // Sets one line at `now`; a pulse that ends here may add answer parts.

@@ -99,14 +99,7 @@ TEST_F(EmulatedCablesTest, RequestPulsesTheGaugeCableBehindAPlainAdapter) {
     EXPECT_EQ(dev->GetFirstValue().substr(0, 10), "+0001.1111");
     EXPECT_EQ(gauge.baudRate(), tavrix::BaudOf(*dev->Descr));
     // The pulse: DTR low for about 100 ms, then high again.
-    const auto edges = gauge.edges();
-    ASSERT_GE(edges.size(), edgesBefore + 2);
-    std::int64_t lowAt = -1, length = -1;
-    for (std::size_t i = edgesBefore; i < edges.size(); ++i) {
-        if (edges[i].dtr && !edges[i].high) lowAt = edges[i].atMs;
-        if (edges[i].dtr && edges[i].high && lowAt >= 0 && length < 0)
-            length = edges[i].atMs - lowAt;
-    }
+    const std::int64_t length = tavrix::ftdiemu::LastDtrPulseMs(gauge.edges(), edgesBefore);
     EXPECT_GE(length, 95);
     EXPECT_LT(length, 160);
     EXPECT_TRUE(other.edges().empty());
