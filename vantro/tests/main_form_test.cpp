@@ -28,6 +28,7 @@
 #include "help_viewer.h"
 #include "main_form.h"
 #include "offscreen_app.h"
+#include "port_folders.h"
 #include "port_setup.h"
 #include "pty_gauge.h"
 #include "recording_keyboard.h"
@@ -419,16 +420,9 @@ TEST_F(MainFormTest, PortSetupBuildsTheLineParameters) {
 
 TEST_F(MainFormTest, PortSetupGivesAPortADeviceByItsStableName) {
     QTemporaryDir folder;
-    serial_ports::PortFolders folders;
-    folders.dev = folder.path().toStdString() + "/dev";
-    folders.byId = folders.dev + "/serial/by-id";
-    folders.sysClassTty = folder.path().toStdString() + "/sys";
-    std::filesystem::create_directories(folders.byId);
+    const tavrix::testing::PortFolders folders(folder.path().toStdString());
     const std::string link = folders.byId + "/usb-Maker_RS232_Adapter_AB12-if00-port0";
-    auto plug = [&](const TPtyGauge& gauge) {
-        std::filesystem::remove(link);
-        std::filesystem::create_symlink(gauge.DevicePath(), link);
-    };
+    auto plug = [&](const TPtyGauge& gauge) { folders.Link(link, gauge.DevicePath()); };
     auto choose = [&](int entry, const char* shown) {
         QTimer::singleShot(0, [&, entry, shown] {
             auto* dialog = Form->findChild<TPortSetup*>();

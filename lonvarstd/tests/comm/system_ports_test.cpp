@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "as_other_user.h"
+#include "port_folders.h"
 #include "pty_pair.h"
 #include "system_ports.h"
 
@@ -19,25 +20,18 @@ using tavrix::testing::PtyPair;
 
 class SystemPortsTest : public ::testing::Test {
 protected:
-    SystemPortsTest() {
-        char pattern[] = "/tmp/system-ports-XXXXXX";
-        root_ = ::mkdtemp(pattern);
-        folders.dev = root_ + "/dev";
-        folders.byId = root_ + "/dev/serial/by-id";
-        folders.sysClassTty = root_ + "/sys/class/tty";
-        fs::create_directories(folders.byId);
-        fs::create_directories(folders.sysClassTty);
-    }
     ~SystemPortsTest() override { fs::remove_all(root_); }
-
-    void Link(const std::string& link, const std::string& target) {
-        fs::remove(link);
-        fs::create_symlink(target, link);
+    static std::string NewRoot() {
+        char pattern[] = "/tmp/system-ports-XXXXXX";
+        return ::mkdtemp(pattern);
+    }
+    static void Link(const std::string& link, const std::string& target) {
+        tavrix::testing::PortFolders::Link(link, target);
     }
     std::string Real(const std::string& path) { return fs::canonical(path).string(); }
 
-    std::string root_;
-    PortFolders folders;
+    std::string root_ = NewRoot();
+    tavrix::testing::PortFolders folders{root_};
 };
 
 TEST_F(SystemPortsTest, AByIdNameIsStoredAndFindsTheAdapterAgainUnderItsNewNumber) {
@@ -69,7 +63,6 @@ TEST_F(SystemPortsTest, AByIdNameIsStoredAndFindsTheAdapterAgainUnderItsNewNumbe
 
 TEST_F(SystemPortsTest, SysfsLinesCarryTheirAdapterAndLegacyPlaceholdersAreLeftOut) {
     PtyPair uart, usb, acmPty;
-    fs::create_directories(folders.dev);
     auto line = [&](const std::string& name, const std::string& deviceFolder) {
         fs::create_directories(folders.sysClassTty + "/" + name);
         if (!deviceFolder.empty()) {

@@ -16,6 +16,7 @@
 
 #include "dialogsTestSupport.h"
 #include "engine/dataModule.h"
+#include "port_folders.h"
 #include "pty_pair.h"
 #include "serial/serial_device.h"
 #include "support/multi_lang.h"
@@ -75,17 +76,10 @@ TEST_F(SmallDialogsTest, TheComDialogStoresBothPortsOnOkOnly) {
 }
 
 TEST_F(SmallDialogsTest, TheComDialogStoresAPortByItsStableNameAndFindsItAgain) {
-    serial_ports::PortFolders folders;
-    folders.dev = prog.path("dev");
-    folders.byId = prog.path("dev/serial/by-id");
-    folders.sysClassTty = prog.path("sys");
-    std::filesystem::create_directories(folders.byId);
+    const tavrix::testing::PortFolders folders(prog.dir());
     const std::string link = folders.byId + "/usb-Maker_RS232_Adapter_AB12-if00-port0";
     d.SystemPortLister = [&] { return serial_ports::ListSystemPorts(folders); };
-    auto plug = [&](const tavrix::testing::PtyPair& pty) {
-        std::filesystem::remove(link);
-        std::filesystem::create_symlink(pty.slavePath(), link);
-    };
+    auto plug = [&](const tavrix::testing::PtyPair& pty) { folders.Link(link, pty.slavePath()); };
 
     auto first = std::make_unique<tavrix::testing::PtyPair>();
     plug(*first);
