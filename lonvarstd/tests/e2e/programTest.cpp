@@ -24,6 +24,7 @@
 
 #include "bench/bench_link.h"
 #include "child_process.h"
+#include "e2eWait.h"
 #include "xvfb_server.h"
 
 // Last: Xlib's macros would break the test framework's headers.
@@ -38,28 +39,11 @@ using Clock = std::chrono::steady_clock;
 // Generous: two cores shared with other builds, sanitizers, a cold office library cache.
 constexpr auto kWait = 30s;
 
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-int CountOf(const std::string& text, const std::string& part) {
-    int count = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
-        ++count;
-    }
-    return count;
-}
+using e2e::CountOf;
+using e2e::ReadText;
 
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout = kWait) {
-    const auto deadline = Clock::now() + timeout;
-    while (!done()) {
-        if (Clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
+    return e2e::WaitFor(done, timeout);
 }
 
 double Ms(Clock::duration d) {
@@ -205,6 +189,13 @@ protected:
         return *programs_.back();
     }
     std::string Output(std::size_t program = 0) const { return ReadText(outputs_.at(program)); }
+    // What an orderly end leaves: settings and placement written, the cable let go.
+    void ExpectEndedInOrder() {
+        EXPECT_EQ(Output().find("terminate"), std::string::npos) << Output();
+        EXPECT_NE(ReadText(Prog("TVC.TMP")).find("[Lumo LU000001]"), std::string::npos) << Output();
+        EXPECT_NE(ReadText(Prog("LonvarStd.INI")).find("[FrmTavrixMain_"), std::string::npos);
+        EXPECT_NE(BenchLog().find("lumo close"), std::string::npos);
+    }
     bool WaitReady(std::size_t program = 0) {
         return WaitFor([&] { return Output(program).find("ready:") != std::string::npos; });
     }
@@ -359,9 +350,7 @@ TEST_F(ProgramTest, ClosingWithoutTheMainWindowAsksNothingAndKeepsSettingsAndPla
     ASSERT_TRUE(WaitFor([&] { return BenchLog().find("lumo open") != std::string::npos; }));
     program.Signal(SIGTERM);
     EXPECT_EQ(program.WaitForExit(kWait), 0) << "a question would hold the close";
-    EXPECT_NE(ReadText(Prog("TVC.TMP")).find("[Lumo LU000001]"), std::string::npos);
-    EXPECT_NE(ReadText(Prog("LonvarStd.INI")).find("[FrmTavrixMain_"), std::string::npos);
-    EXPECT_NE(BenchLog().find("lumo close"), std::string::npos);
+    ExpectEndedInOrder();
 }
 
 TEST_F(ProgramTest, AnEndSignalWhileTheDeviceDialogIsOpenCancelsItAndEndsAsUsual) {
@@ -387,10 +376,7 @@ TEST_F(ProgramTest, AnEndSignalWhileTheDeviceDialogIsOpenCancelsItAndEndsAsUsual
     program.Signal(SIGTERM);
     EXPECT_EQ(program.WaitForExit(kWait), 0) << Output();
     XCloseDisplay(display);
-    EXPECT_EQ(Output().find("terminate"), std::string::npos) << Output();
-    EXPECT_NE(ReadText(Prog("TVC.TMP")).find("[Lumo LU000001]"), std::string::npos);
-    EXPECT_NE(ReadText(Prog("LonvarStd.INI")).find("[FrmTavrixMain_"), std::string::npos);
-    EXPECT_NE(BenchLog().find("lumo close"), std::string::npos);
+    ExpectEndedInOrder();
 }
 
 TEST_F(ProgramTest, TheDisplayGoingAwayEndsTheProgramLikeAnEndSignal) {
@@ -405,10 +391,7 @@ TEST_F(ProgramTest, TheDisplayGoingAwayEndsTheProgramLikeAnEndSignal) {
 
     own.reset();
     EXPECT_EQ(program.WaitForExit(kWait), 0) << Output();
-    EXPECT_EQ(Output().find("terminate"), std::string::npos) << Output();
-    EXPECT_NE(ReadText(Prog("TVC.TMP")).find("[Lumo LU000001]"), std::string::npos) << Output();
-    EXPECT_NE(ReadText(Prog("LonvarStd.INI")).find("[FrmTavrixMain_"), std::string::npos);
-    EXPECT_NE(BenchLog().find("lumo close"), std::string::npos);
+    ExpectEndedInOrder();
 }
 
 }  // namespace
