@@ -11,6 +11,7 @@
 #include "engine/dataModule.h"
 #include "engineTestSupport.h"
 #include "usb_testbed.h"
+#include "workerWatch.h"
 
 namespace {
 
@@ -61,16 +62,7 @@ public:
         return nullptr;
     }
     bool WaitFor(const EngineMessage& m, std::size_t n) {
-        return sink.waitFor(
-            [&](const std::vector<EngineMessage>& all) {
-                return static_cast<std::size_t>(std::count(all.begin(), all.end(), m)) >= n;
-            },
-            kWait);
-    }
-    std::uint64_t TicksOver(tDevice& dev, std::chrono::milliseconds span) {
-        const std::uint64_t before = dev.Thread->Ticks();
-        std::this_thread::sleep_for(span);
-        return dev.Thread->Ticks() - before;
+        return tavrix::test::WaitForCount(sink, m, n, kWait);
     }
 
     TempProgDir prog;
@@ -139,7 +131,7 @@ TEST_F(EmulatedCablesTest, PulledCableRestsAndIsFoundAgainWhenPluggedBack) {
     ASSERT_TRUE(WaitFor({MsgDeviceError, FT_IO_ERROR, dev.DevIdx}, 1));
     std::this_thread::sleep_for(300ms);
     // An idle worker rests a second at most; a spinning one ticks thousands of times.
-    EXPECT_LE(TicksOver(dev, 1000ms), 5u);
+    EXPECT_LE(tavrix::test::WorkerTicksOver(dev, 1000ms), 5u);
 
     std::uint32_t lastCount = 1;
     EXPECT_TRUE(d.SrchOnUsbChange(lastCount));

@@ -20,6 +20,7 @@
 #include "pty_pair.h"
 #include "support/new_ini_file.h"
 #include "support/tick_count.h"
+#include "workerWatch.h"
 
 namespace {
 
@@ -97,12 +98,7 @@ protected:
             std::count(all.begin(), all.end(), EngineMessage{msg, wParam, devIdx}));
     }
     bool WaitCount(std::uint32_t msg, std::int64_t wParam, int devIdx, std::size_t n) {
-        return sink.waitFor(
-            [&](const std::vector<EngineMessage>& all) {
-                return static_cast<std::size_t>(std::count(
-                           all.begin(), all.end(), EngineMessage{msg, wParam, devIdx})) >= n;
-            },
-            kWait);
+        return tavrix::test::WaitForCount(sink, {msg, wParam, devIdx}, n, kWait);
     }
     // The status window's part: each 1024 not yet handled goes to the engine.
     void HandleValues() {

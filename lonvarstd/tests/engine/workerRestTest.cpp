@@ -18,6 +18,7 @@
 #include "gauge_bench.h"
 #include "pty_pair.h"
 #include "support/new_ini_file.h"
+#include "workerWatch.h"
 
 namespace {
 
@@ -95,21 +96,11 @@ public:
         for (auto& dev : d.Devices) ASSERT_TRUE(dev->Opened) << dev->GetPortName();
     }
     bool WaitFor(const EngineMessage& m, std::size_t n) {
-        return sink.waitFor(
-            [&](const std::vector<EngineMessage>& all) {
-                return static_cast<std::size_t>(std::count(all.begin(), all.end(), m)) >= n;
-            },
-            kWait);
-    }
-    // Ticks of the device's worker over `span`.
-    std::uint64_t TicksOver(tDevice& dev, std::chrono::milliseconds span) {
-        const std::uint64_t before = dev.Thread->Ticks();
-        std::this_thread::sleep_for(span);
-        return dev.Thread->Ticks() - before;
+        return tavrix::test::WaitForCount(sink, m, n, kWait);
     }
     // Waits until the worker has rested through a whole quiet while.
     void SettleToRest(tDevice& dev) {
-        for (int i = 0; i < 50 && TicksOver(dev, 100ms) > 2; ++i) {
+        for (int i = 0; i < 50 && tavrix::test::WorkerTicksOver(dev, 100ms) > 2; ++i) {
         }
     }
 
@@ -190,7 +181,7 @@ TEST_F(WorkerRestTest, SwitchCableRestsUntilAPinChanges) {
     Start();
     ASSERT_TRUE(WaitFor({MsgDeviceError, 0, sw.DevIdx}, 1));
     SettleToRest(sw);
-    EXPECT_LE(TicksOver(sw, 500ms), 3u);
+    EXPECT_LE(tavrix::test::WorkerTicksOver(sw, 500ms), 3u);
     // Past its quiet period the state found first is queued too ("OFF").
     const std::size_t before = sw.ValueCount();
     for (std::size_t press = 1; press <= 3; ++press) {
@@ -256,7 +247,7 @@ TEST_F(GoneLineTest, WorkerWhoseLineIsGoneRestsInsteadOfSpinning) {
         d.RequestOne(dev.DevIdx);  // a request into the gone line ends as before
         std::this_thread::sleep_for(700ms);
         // An idle worker rests a second at most; a spinning one ticks thousands of times.
-        EXPECT_LE(TicksOver(dev, 1000ms), 5u);
+        EXPECT_LE(tavrix::test::WorkerTicksOver(dev, 1000ms), 5u);
         // Whatever the line reported, the worker still answers a stop at once.
         const auto stopping = Clock::now();
         d.StopThreads();
