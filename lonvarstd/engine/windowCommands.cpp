@@ -14,21 +14,22 @@ void TD::ApplyDeviceEdit(int index, int newRs232DescrIdx) {
     const bool running = dev->Thread != nullptr;
     const bool opened = dev->Opened;
     dev->DescrIdx = newRs232DescrIdx;  // stored at once, whenever the port follows
-    auto reopen = [this, dev, index, running, opened](bool resume) {
+    auto putInForce = [this, dev, index](bool reopen, bool restart) {
         dev->Descr = Rs232Descrs[static_cast<std::size_t>(dev->DescrIdx)].get();
         dev->DescrText = dev->Descr->TypeName;
         dev->Close();
-        if (!resume) return;
-        if (running || opened) dev->Open();
-        if (running) StartThread(index);
+        if (reopen) dev->Open();
+        if (restart) StartThread(index);
     };
     if (StopThread(index)) {
-        reopen(true);
-    } else {
-        // Still in its tick past the wait: the port is set up anew when it has ended.
-        for (auto& slot : workers_) {
-            if (slot.Device == dev) slot.AfterEnd = reopen;
-        }
+        putInForce(running || opened, running);
+        return;
+    }
+    // Still in its tick past the wait: the port is set up anew, and the worker started
+    // again, when it has ended (a later edit's type then stands).
+    for (auto& slot : workers_) {
+        if (slot.Device == dev)
+            slot.AfterEnd = [putInForce](bool resume) { putInForce(resume, resume); };
     }
 }
 

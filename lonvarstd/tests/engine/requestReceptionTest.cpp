@@ -374,7 +374,7 @@ TEST_F(ReceptionTest, WorkerThatOutlastsTheStopWaitKeepsItsCableUntilItEnds) {
 
 // The device dialog's new type for a COM port whose worker is still in a long pulse
 // is stored at once and put in force, with the port reopened and its worker running,
-// when that worker has ended.
+// when that worker has ended; of two such edits the later one stands.
 TEST_F(ReceptionTest, DeviceEditWaitsForAWorkerThatOutlastsTheStopWait) {
     tavrix::testing::PtyPair pty;
     tDevice& dev = ComGauge(3, pty.slavePath());
@@ -391,10 +391,13 @@ TEST_F(ReceptionTest, DeviceEditWaitsForAWorkerThatOutlastsTheStopWait) {
     d.ApplyDeviceEdit(0, chosen);
     EXPECT_EQ(dev.DescrIdx, chosen);
     EXPECT_EQ(dev.Descr, &custom);  // the worker still reads the old type
+    // Changed again before the worker ended: the later choice stands.
+    d.ApplyDeviceEdit(0, 1);
+    EXPECT_EQ(dev.DescrIdx, 1);
     const auto deadline = std::chrono::steady_clock::now() + kWait;
     while (d.ReapStrandedWorkers() > 0 && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(10ms);
-    EXPECT_EQ(dev.Descr, d.Rs232Descrs[static_cast<std::size_t>(chosen)].get());
+    EXPECT_EQ(dev.Descr, d.Rs232Descrs[1].get());
     EXPECT_TRUE(dev.Opened);
     EXPECT_NE(dev.Thread, nullptr);
     EXPECT_EQ(d.ThreadCount, 1);
