@@ -11,6 +11,7 @@
 #include "serial/port_listing.h"
 #include "serial/port_mapping.h"
 #include "serial/serial_device.h"
+#include "tests/support/temp_folder.h"
 
 namespace tavrix::serial {
 namespace {
@@ -48,11 +49,6 @@ TEST(ComPortPaths, OpenPortReachesTheMappedLine) {
 
 class FakeSysfs {
 public:
-    FakeSysfs() {
-        char pattern[] = "/tmp/sysfs-tty-XXXXXX";
-        root_ = ::mkdtemp(pattern);
-    }
-    ~FakeSysfs() { fs::remove_all(root_); }
     void line(const std::string& name, bool device, const char* uartType) {
         fs::create_directories(root_ + "/" + name);
         if (device) fs::create_directories(root_ + "/" + name + "/device");
@@ -61,7 +57,8 @@ public:
     const std::string& root() const { return root_; }
 
 private:
-    std::string root_;
+    TempFolder scratch_;
+    const std::string root_ = scratch_.path();
 };
 
 TEST(PortListing, OnlyRealLinesThatACommNumberReaches) {

@@ -11,6 +11,7 @@
 #include "port_folders.h"
 #include "pty_pair.h"
 #include "system_ports.h"
+#include "tests/support/temp_folder.h"
 
 namespace serial_ports {
 namespace {
@@ -20,17 +21,13 @@ using tavrix::testing::PtyPair;
 
 class SystemPortsTest : public ::testing::Test {
 protected:
-    ~SystemPortsTest() override { fs::remove_all(root_); }
-    static std::string NewRoot() {
-        char pattern[] = "/tmp/system-ports-XXXXXX";
-        return ::mkdtemp(pattern);
-    }
     static void Link(const std::string& link, const std::string& target) {
         tavrix::testing::PortFolders::Link(link, target);
     }
     std::string Real(const std::string& path) { return fs::canonical(path).string(); }
 
-    std::string root_ = NewRoot();
+    TempFolder scratch_;
+    const std::string root_ = scratch_.path();
     tavrix::testing::PortFolders folders{root_};
 };
 

@@ -12,6 +12,7 @@
 #include "privateSessionBus.h"
 #include "shell/gnomeShortcuts.h"
 #include "shell/requestCommand.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -39,9 +40,6 @@ std::string Get(const std::string& path, const std::string& key) {
 class GnomeShortcutsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "tavrix-gnome-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
         fs::create_directories(dir_ / "config");
         fs::create_directories(dir_ / "run");
         fs::permissions(dir_ / "run", fs::perms::owner_all);
@@ -71,10 +69,10 @@ protected:
             }
         }
         bus_.reset();
-        fs::remove_all(dir_);
     }
 
-    fs::path dir_;
+    TempFolder scratch_;
+    const fs::path dir_ = scratch_.path();
     std::unique_ptr<tPrivateSessionBus> bus_;
     std::map<std::string, std::string> saved_;
 };

@@ -5,33 +5,20 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/spreadsheet/office_options.h"
 #include "platform/spreadsheet/office_process.h"
+#include "tests/support/temp_folder.h"
 
 namespace tavrix::spreadsheet {
 namespace {
 
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 class ScratchDir : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "tavrix-profile-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-    std::filesystem::path dir;
+    TempFolder scratch;
+    const std::filesystem::path dir = scratch.path();
 };
 
 TEST(OfficeOptions, FileUrlsEscapeWhatAUrlCannotCarry) {
@@ -72,17 +59,17 @@ TEST_F(ScratchDir, PlugInsAreReadFromTheProgramFolderWithoutTheHeadlessOne) {
 TEST_F(ScratchDir, ProfileGetsItsLocaleOnceAndKeepsLaterSettings) {
     PrepareProfile((dir / "p").string(), "de-DE");
     const auto settings = dir / "p" / "user" / "registrymodifications.xcu";
-    const std::string written = ReadFile(settings);
+    const std::string written = readBytes(settings);
     EXPECT_NE(written.find("ooSetupSystemLocale"), std::string::npos);
     EXPECT_NE(written.find("<value>de-DE</value>"), std::string::npos);
 
     // The office owns the file once it ran: a second preparation changes nothing.
     std::ofstream(settings) << "<oor:items/>";
     PrepareProfile((dir / "p").string(), "en-US");
-    EXPECT_EQ(ReadFile(settings), "<oor:items/>");
+    EXPECT_EQ(readBytes(settings), "<oor:items/>");
 
     PrepareProfile((dir / "q").string(), "");
-    EXPECT_EQ(ReadFile(dir / "q" / "user" / "registrymodifications.xcu").find("L10N"),
+    EXPECT_EQ(readBytes(dir / "q" / "user" / "registrymodifications.xcu").find("L10N"),
               std::string::npos);
 }
 
