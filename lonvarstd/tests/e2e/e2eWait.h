@@ -1,14 +1,17 @@
 #pragma once
 // Small helpers of the end-to-end runs: a file's text, how often a part occurs in it,
-// and waiting for a condition with a time-out.
+// waiting for a condition with a time-out, and the link to a gauge bench just started.
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
+
+#include "bench/bench_link.h"
 
 namespace e2e {
 
@@ -35,6 +38,15 @@ inline bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds
         std::this_thread::sleep_for(step);
     }
     return true;
+}
+
+// The socket file comes a moment before the bench listens on it: connects until it answers
+// (none after 10 s).
+inline std::unique_ptr<tavrix::bench::BenchLink> ConnectBench(const std::string& socket) {
+    std::unique_ptr<tavrix::bench::BenchLink> link;
+    WaitFor([&] { return (link = tavrix::bench::BenchLink::connect(socket)) != nullptr; },
+            std::chrono::seconds(10));
+    return link;
 }
 
 }  // namespace e2e

@@ -62,14 +62,8 @@ public:
         const std::string socket = home_ + "/bench.sock";
         bench_ =
             start_(GAUGEBENCH_PROGRAM, {"--empty", "--socket", socket}, home_ + "/bench.txt", {});
-        if (!WaitFor(
-                [&] {
-                    link_ = tavrix::bench::BenchLink::connect(socket);
-                    return link_ != nullptr;
-                },
-                10s)) {
-            return false;
-        }
+        link_ = e2e::ConnectBench(socket);
+        if (!link_) return false;
         Bench("cable lumo serial=LU000001 desc=Lumo");
         Bench("gauge lumo answer=\"+0001.1111 mm\\r\" delay=5");
         program_ = start_((prog_ / "LonvarStd").string(), {}, home_ + "/out.txt",

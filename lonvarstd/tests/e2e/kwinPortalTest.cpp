@@ -34,13 +34,8 @@ TEST(KWinPortal, TheRequestKeyIsBoundThroughThePortalAndItsActivationBringsARead
 
     const std::string socket = kwin.Home() + "/bench.sock";
     auto bench = kwin.Start(GAUGEBENCH_PROGRAM, {"--empty", "--socket", socket});
-    std::unique_ptr<tavrix::bench::BenchLink> link;
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            link = tavrix::bench::BenchLink::connect(socket);
-            return link != nullptr;
-        },
-        10s));
+    auto link = e2e::ConnectBench(socket);
+    ASSERT_NE(link, nullptr);
     tavrix::bench::Reply reply;
     ASSERT_TRUE(link->call("cable lumo serial=LU000001 desc=Lumo", reply));
     ASSERT_TRUE(link->call("gauge lumo answer=\"+0001.1111 mm\\r\" delay=5", reply));

@@ -130,8 +130,7 @@ protected:
         bench_ = std::make_unique<TChildProcess>(
             GAUGEBENCH_PROGRAM, std::vector<std::string>{"--empty", "--socket", socket},
             std::map<std::string, std::string>{});
-        ASSERT_TRUE(WaitFor([&] { return fs::exists(socket); }, 10s));
-        link_ = tavrix::bench::BenchLink::connect(socket);
+        link_ = e2e::ConnectBench(socket);
         ASSERT_NE(link_, nullptr);
         Bench("cable lumo serial=LU000001 desc=Lumo");
         Bench("gauge lumo answer=\"+0001.1111 mm\\r\" delay=30 vary=1");

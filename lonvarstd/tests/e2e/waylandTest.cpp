@@ -60,13 +60,8 @@ protected:
 
         const std::string socket = Home("bench.sock");
         bench_ = sway_->Start(GAUGEBENCH_PROGRAM, {"--empty", "--socket", socket});
-        // The socket file comes a moment before the bench listens on it.
-        ASSERT_TRUE(WaitFor(
-            [&] {
-                link_ = tavrix::bench::BenchLink::connect(socket);
-                return link_ != nullptr;
-            },
-            10s));
+        link_ = e2e::ConnectBench(socket);
+        ASSERT_NE(link_, nullptr);
         Bench("cable lumo serial=LU000001 desc=Lumo");
         Bench("gauge lumo answer=\"+0001.1111 mm\\r\" delay=30 vary=1");
 
