@@ -130,25 +130,24 @@ TEST_F(MainFormTest, ReadingsAreShownAndTypedWithTheirOptions) {
     ASSERT_TRUE(TypedAfter(Gauge1, "-0012.345\r", "-0012.345{ENTER}"));
     EXPECT_EQ(Shown(), "-0012.345");
     EXPECT_EQ(Keyboard.WaitedSends, 1);  // the postamble waits until it was processed
-    Keyboard.Typed.clear();
-
-    ASSERT_TRUE(TypedAfter(Gauge1, "+0012.345\r", "{+}0012.345{ENTER}"));
-    EXPECT_EQ(Shown(), "+0012.345");
-    Keyboard.Typed.clear();
-    Form->NumFilter->setChecked(true);
-    ASSERT_TRUE(TypedAfter(Gauge1, "+0012.345\r", "0012.345{ENTER}"));
-    Keyboard.Typed.clear();
-
-    Form->CommaSeperator->setChecked(true);
-    ASSERT_TRUE(TypedAfter(Gauge1, "12.5\r", "12,5{ENTER}"));
-    EXPECT_EQ(Shown(), "12,5");
-    Form->CommaSeperator->setChecked(false);
-    Keyboard.Typed.clear();
-
-    ASSERT_TRUE(TypedAfter(Gauge1, "12.345 mm\r", "12.345{ENTER}"));
-    EXPECT_EQ(Shown(), "12.345");
-    Keyboard.Typed.clear();
-    ASSERT_TRUE(TypedAfter(Gauge1, "\r", "{ENTER}"));
+    // Shown: what the display says afterwards (nullptr: not checked).
+    const struct {
+        const char *sent, *typed, *shown;
+        bool numFilter, comma;
+    } readings[] = {{"+0012.345\r", "{+}0012.345{ENTER}", "+0012.345", false, false},
+                    {"+0012.345\r", "0012.345{ENTER}", nullptr, true, false},
+                    {"12.5\r", "12,5{ENTER}", "12,5", true, true},
+                    {"12.345 mm\r", "12.345{ENTER}", "12.345", true, false},
+                    {"\r", "{ENTER}", nullptr, true, false}};
+    for (const auto& r : readings) {
+        Keyboard.Typed.clear();
+        Form->NumFilter->setChecked(r.numFilter);
+        Form->CommaSeperator->setChecked(r.comma);
+        ASSERT_TRUE(TypedAfter(Gauge1, r.sent, r.typed)) << r.sent << " typed " << Keyboard.Typed;
+        if (r.shown != nullptr) {
+            EXPECT_EQ(Shown(), r.shown);
+        }
+    }
     Keyboard.Typed.clear();
 
     Form->TermKeyCombo->setCurrentIndex(0);

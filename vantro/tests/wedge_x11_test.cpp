@@ -83,23 +83,23 @@ protected:
 
 TEST_F(WedgeX11Test, ReadingsAreTypedIntoTheFocusedWindow) {
     OpenCom1WithPostamble(1);
-    std::string expected = "-0012.345{ENTER}";
-    ASSERT_TRUE(Types("-0012.345\r", expected));
-    expected += "+0012.345{ENTER}";
-    ASSERT_TRUE(Types("+0012.345\r", expected));
-    Form->NumFilter->setChecked(true);
-    expected += "0012.345{ENTER}";
-    ASSERT_TRUE(Types("+0012.345\r", expected));
-    Form->CommaSeperator->setChecked(true);
-    expected += "12,5{ENTER}";
-    ASSERT_TRUE(Types("12.5\r", expected));
-    Form->CommaSeperator->setChecked(false);
-    expected += "12.345{ENTER}";
-    ASSERT_TRUE(Types("12.345 mm\r", expected));
-    expected += "{ENTER}";
-    ASSERT_TRUE(Types("\r", expected));
-    expected += "1.0{ENTER}2.0{ENTER}";
-    ASSERT_TRUE(Types("1.0\r2.0\r", expected));
+    const struct {
+        const char *sent, *typed;
+        bool numFilter, comma;
+    } readings[] = {{"-0012.345\r", "-0012.345{ENTER}", false, false},
+                    {"+0012.345\r", "+0012.345{ENTER}", false, false},
+                    {"+0012.345\r", "0012.345{ENTER}", true, false},
+                    {"12.5\r", "12,5{ENTER}", true, true},
+                    {"12.345 mm\r", "12.345{ENTER}", true, false},
+                    {"\r", "{ENTER}", true, false},
+                    {"1.0\r2.0\r", "1.0{ENTER}2.0{ENTER}", true, false}};
+    std::string expected;
+    for (const auto& r : readings) {
+        Form->NumFilter->setChecked(r.numFilter);
+        Form->CommaSeperator->setChecked(r.comma);
+        expected += r.typed;
+        ASSERT_TRUE(Types(r.sent, expected));
+    }
 }
 
 TEST_F(WedgeX11Test, EveryPostambleKeyArrives) {
