@@ -43,6 +43,21 @@ struct MappedPty {
     ProgIniScope ini{{{3, pty.slavePath()}}};
 };
 
+// TComm set to that COM3 (not open yet), its errors and time-outs logged.
+class CommOnPty : public ::testing::Test {
+protected:
+    CommOnPty() {
+        log.attach(comm);
+        comm.SetPort(3);
+    }
+    MappedPty line;
+    ErrorLog log;
+    TComm comm;
+};
+using CommOpen = CommOnPty;
+using CommReadChar = CommOnPty;
+using CommWriteText = CommOnPty;
+
 TEST(CommProperties, DefaultsAndTheRulesOfTheirSetters) {
     TComm comm;
     EXPECT_EQ(comm.Port(), 1);
@@ -60,21 +75,14 @@ TEST(CommProperties, DefaultsAndTheRulesOfTheirSetters) {
     EXPECT_EQ(comm.ErrorCode(), 0);
     EXPECT_EQ(comm.EventMask(), 0u);
 
-    comm.SetPort(0);
-    EXPECT_EQ(comm.Port(), 1);
-    comm.SetPort(200);
-    EXPECT_EQ(comm.Port(), 128);
-    comm.SetPort(128);
-    EXPECT_EQ(comm.Port(), 128);
-    comm.SetPort(3);
-    EXPECT_EQ(comm.Port(), 3);
-
-    comm.SetEnterTimeout(0);
-    EXPECT_EQ(comm.EnterTimeout(), 0);
-    comm.SetEnterTimeout(-1);
-    EXPECT_EQ(comm.EnterTimeout(), 0);
-    comm.SetEnterTimeout(250);
-    EXPECT_EQ(comm.EnterTimeout(), 250);
+    for (const auto& [set, port] : {std::pair{0, 1}, {200, 128}, {128, 128}, {3, 3}}) {
+        comm.SetPort(set);
+        EXPECT_EQ(comm.Port(), port) << set;
+    }
+    for (const auto& [set, timeout] : {std::pair{0, 0}, {-1, 0}, {250, 250}}) {
+        comm.SetEnterTimeout(set);
+        EXPECT_EQ(comm.EnterTimeout(), timeout) << set;
+    }
 
     comm.SetOutputTimeout(40);
     comm.SetOutputTimeout(0);
@@ -91,24 +99,22 @@ TEST(CommProperties, DefaultsAndTheRulesOfTheirSetters) {
 
 TEST(CommErrors, MissingDeviceGivesElevenThenThreeInEitherLanguage) {
     ProgIniScope ini{{{5, "/dev/no-such-serial-line"}}};
-    for (TLanguage language : {German, English}) {
+    const struct {
+        TLanguage language;
+        const char *cannotOpen, *closed;
+    } languages[] = {
+        {German, "Schnittstelle kann nicht geöffnet werden", "Schnittstelle geschlossen"},
+        {English, "Can\u00b4t open Interface", "Interface closed"}};
+    for (const auto& l : languages) {
         ErrorLog log;
         TComm comm;
         log.attach(comm);
-        comm.SetLanguage(language);
+        comm.SetLanguage(l.language);
         comm.SetPort(5);
         EXPECT_FALSE(comm.Open());
         EXPECT_FALSE(comm.IsOpen());
-        ASSERT_EQ(log.errors.size(), 2u);
-        EXPECT_EQ(log.errors[0].first, 11);
-        EXPECT_EQ(log.errors[1].first, 3);
-        if (language == English) {
-            EXPECT_EQ(log.errors[0].second, "Can\u00b4t open Interface");
-            EXPECT_EQ(log.errors[1].second, "Interface closed");
-        } else {
-            EXPECT_EQ(log.errors[0].second, "Schnittstelle kann nicht geöffnet werden");
-            EXPECT_EQ(log.errors[1].second, "Schnittstelle geschlossen");
-        }
+        using Error = std::pair<std::int32_t, std::string>;
+        EXPECT_EQ(log.errors, (std::vector<Error>{{11, l.cannotOpen}, {3, l.closed}}));
         // Delivered errors are cleared.
         EXPECT_EQ(comm.ErrorCode(), 0);
         EXPECT_EQ(comm.ErrorText(), "");
@@ -142,12 +148,7 @@ TEST(CommErrors, ClosingAClosedPortIsErrorTwoAlsoFromTheDestructor) {
     EXPECT_EQ(log.errors[1].first, 2);
 }
 
-TEST(CommOpen, MappedPortGetsTheGaugeLineAndReopensWithoutError) {
-    MappedPty line;
-    ErrorLog log;
-    TComm comm;
-    log.attach(comm);
-    comm.SetPort(3);
+TEST_F(CommOpen, MappedPortGetsTheGaugeLineAndReopensWithoutError) {
     comm.SetBaudrate(bd_4800);
     comm.SetByteSize(bs_7);
     comm.SetParity(even);
@@ -182,10 +183,7 @@ TEST(CommOpen, MappedPortGetsTheGaugeLineAndReopensWithoutError) {
     EXPECT_TRUE(other.Open());
 }
 
-TEST(CommOpen, FourDataBitsStillOpensTheLine) {
-    MappedPty line;
-    TComm comm;
-    comm.SetPort(3);
+TEST_F(CommOpen, FourDataBitsStillOpensTheLine) {
     comm.SetByteSize(bs_4);
     ASSERT_TRUE(comm.Open());
     line.pty.send("Z");
@@ -194,12 +192,7 @@ TEST(CommOpen, FourDataBitsStillOpensTheLine) {
     EXPECT_EQ(ch, 'Z');
 }
 
-TEST(CommReadChar, TimesOutQuietlyAndReturnsAWaitingByteAtOnce) {
-    MappedPty line;
-    ErrorLog log;
-    TComm comm;
-    log.attach(comm);
-    comm.SetPort(3);
+TEST_F(CommReadChar, TimesOutQuietlyAndReturnsAWaitingByteAtOnce) {
     comm.SetEnterTimeout(300);
     ASSERT_TRUE(comm.Open());
 
@@ -221,10 +214,7 @@ TEST(CommReadChar, TimesOutQuietlyAndReturnsAWaitingByteAtOnce) {
     EXPECT_LT(msSince(start), 10000);
 }
 
-TEST(CommReadChar, WithoutTimeOutWaitsUntilAByteComes) {
-    MappedPty line;
-    TComm comm;
-    comm.SetPort(3);
+TEST_F(CommReadChar, WithoutTimeOutWaitsUntilAByteComes) {
     comm.SetEnterTimeout(0);
     ASSERT_TRUE(comm.Open());
 
@@ -244,14 +234,9 @@ TEST(CommReadChar, WithoutTimeOutWaitsUntilAByteComes) {
     EXPECT_EQ(ch, '7');
 }
 
-TEST(CommReadChar, PulledCableFailsTheReadWithTimeoutEvent) {
-    MappedPty line;
-    ErrorLog log;
-    TComm comm;
-    comm.SetPort(3);
+TEST_F(CommReadChar, PulledCableFailsTheReadWithTimeoutEvent) {
     comm.SetEnterTimeout(0);
     ASSERT_TRUE(comm.Open());
-    log.attach(comm);
 
     std::atomic<bool> started{false};
     bool got = true;
@@ -287,10 +272,7 @@ TEST(CommClosedPort, ReadsWritesAndLinesDoNothing) {
     EXPECT_TRUE(log.errors.empty());
 }
 
-TEST(CommWriteText, ReachesTheGaugeAndModemLinesOfAPtyReportFailure) {
-    MappedPty line;
-    TComm comm;
-    comm.SetPort(3);
+TEST_F(CommWriteText, ReachesTheGaugeAndModemLinesOfAPtyReportFailure) {
     comm.SetUseDTR(true);
     ASSERT_TRUE(comm.Open());
     EXPECT_EQ(comm.WriteText("?\r"), 2);
@@ -321,14 +303,9 @@ int fillLine(const std::string& path) {
     return fd;
 }
 
-TEST(CommWriteText, AStuckLineGivesUpAfterTheTimeOutPerByte) {
-    MappedPty line;
+TEST_F(CommWriteText, AStuckLineGivesUpAfterTheTimeOutPerByte) {
     const int filler = fillLine(line.pty.slavePath());
     ASSERT_GE(filler, 0);
-    ErrorLog log;
-    TComm comm;
-    log.attach(comm);
-    comm.SetPort(3);
     comm.SetOutputTimeout(100);
     ASSERT_TRUE(comm.Open());
     // Three bytes at 100 ms each: a time-out after about 300 ms, no failure.
