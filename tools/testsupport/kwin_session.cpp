@@ -7,9 +7,9 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <thread>
 
+#include "file_text.h"
 #include "sway_session.h"
 
 namespace fs = std::filesystem;
@@ -19,13 +19,6 @@ namespace {
 
 constexpr const char* kSocket = "wayland-kwin-test";
 constexpr auto kStartPatience = 40s;
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 }  // namespace
 
@@ -92,12 +85,12 @@ TKWinSession::TKWinSession(const std::string& keyboardLayout) {
     const auto deadline = std::chrono::steady_clock::now() + kStartPatience;
     while (BusAddress_.empty() && std::chrono::steady_clock::now() < deadline &&
            Session_->Running()) {
-        const std::string address = ReadText(RuntimeDir_ + "/bus.address");
+        const std::string address = FileText(RuntimeDir_ + "/bus.address");
         if (!address.empty()) BusAddress_ = address.substr(0, address.find('\n'));
         std::this_thread::sleep_for(20ms);
     }
     if (BusAddress_.empty()) {
-        Problem_ = "the compositor did not come up: " + ReadText(Home_ + "/kwin.txt");
+        Problem_ = "the compositor did not come up: " + FileText(Home_ + "/kwin.txt");
         return;
     }
     // The portal starts on the first call and answers once its back end found KWin.
@@ -115,7 +108,7 @@ TKWinSession::TKWinSession(const std::string& keyboardLayout) {
 }
 
 TKWinSession::~TKWinSession() {
-    const std::string pid = ReadText(RuntimeDir_ + "/kwin.pid");
+    const std::string pid = FileText(RuntimeDir_ + "/kwin.pid");
     if (!pid.empty()) kill(pid_t(std::stoi(pid)), SIGTERM);
     if (Session_) Session_->WaitForExit(10s);
     Session_.reset();

@@ -12,10 +12,10 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
-#include <sstream>
 #include <thread>
 
 #include "child_process.h"
+#include "file_text.h"
 #include "offscreen_app.h"
 #include "portal_hot_keys.h"
 #include "portal_keyboard_output.h"
@@ -85,12 +85,7 @@ public:
             },
             10s);
     }
-    std::string Calls() const {
-        std::ifstream in(Log_);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    std::string Calls() const { return FileText(Log_); }
     // "45 1, 45 0, ...": keysym and state of every NotifyKeyboardKeysym call.
     std::string Keysyms() const {
         std::string keys;
@@ -255,10 +250,8 @@ TEST(PortalProgram, TheWedgeTypesThroughThePortalAndTakesItsHotKeys) {
               "65289 1, 65289 0");
     portal.PressShortcut(QStringLiteral("F9"));
     EXPECT_EQ(gauge.Receive(2, 10s), "?\r");
-    std::ifstream stored(config + "/Vantro/Vantro.conf");
-    std::stringstream text;
-    text << stored.rdbuf();
-    EXPECT_NE(text.str().find("PortalRestoreToken=token-2"), std::string::npos) << text.str();
+    const std::string stored = FileText(config + "/Vantro/Vantro.conf");
+    EXPECT_NE(stored.find("PortalRestoreToken=token-2"), std::string::npos) << stored;
 }
 
 }  // namespace

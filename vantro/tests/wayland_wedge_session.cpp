@@ -6,17 +6,12 @@
 #include <sstream>
 #include <thread>
 
+#include "file_text.h"
+
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 namespace {
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 std::string SanitizerOptions() {
     const char* options = std::getenv("ASAN_OPTIONS");
@@ -107,11 +102,11 @@ std::optional<int> TWaylandWedgeSession::RunWedgeCommand(
 }
 
 std::string TWaylandWedgeSession::WedgeOutput() const {
-    return Problem_ + "\n" + ReadText(Path("wedge.txt")) + ReadText(Path("commands.txt"));
+    return Problem_ + "\n" + FileText(Path("wedge.txt")) + FileText(Path("commands.txt"));
 }
 
 std::vector<TReceivedKey> TWaylandWedgeSession::Received() {
-    const std::string all = ReadText(Path("keys.txt"));
+    const std::string all = FileText(Path("keys.txt"));
     // Only whole lines: the window may be writing one right now.
     const std::size_t end = all.rfind('\n');
     if (end == std::string::npos || end + 1 <= KeysRead_) return {};

@@ -9,19 +9,13 @@
 #include <sstream>
 #include <thread>
 
+#include "file_text.h"
 #include "kwin_session.h"
 #include "pty_gauge.h"
 
 using namespace std::chrono_literals;
 
 namespace {
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
@@ -34,7 +28,7 @@ bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeou
 
 // The keys of the key window's file after `from` bytes, as text.
 std::string KeysAfter(const std::string& file, std::size_t from) {
-    std::istringstream lines(ReadText(file).substr(std::min(from, ReadText(file).size())));
+    std::istringstream lines(FileText(file).substr(std::min(from, FileText(file).size())));
     std::string text;
     for (std::string line; std::getline(lines, line);) {
         const std::size_t blank = line.find(' ');
@@ -60,17 +54,17 @@ TEST(KWinWedge, TypesThroughTheRemoteDesktopPortalAndTakesF9FromGlobalShortcuts)
                             {{"VANTRO_PORTS", "1=" + gauge.DevicePath()}});
     ASSERT_TRUE(WaitFor(
         [&] {
-            const std::string told = ReadText(out);
+            const std::string told = FileText(out);
             return told.find("typing: RemoteDesktop portal") != std::string::npos &&
                    told.find("hot keys: portal") != std::string::npos;
         },
         30s))
-        << ReadText(out) << ReadText(kwin.Home() + "/kwin.txt");
+        << FileText(out) << FileText(kwin.Home() + "/kwin.txt");
 
     // The key window comes last and takes the focus from the wedge.
     const std::string keys = kwin.Home() + "/keys.txt";
     auto window = kwin.Start(VANTRO_KEY_WINDOW, {keys});
-    ASSERT_TRUE(WaitFor([&] { return ReadText(keys).find("{FOCUS}") != std::string::npos; }, 30s));
+    ASSERT_TRUE(WaitFor([&] { return FileText(keys).find("{FOCUS}") != std::string::npos; }, 30s));
     std::this_thread::sleep_for(300ms);
 
     const struct {
@@ -80,10 +74,10 @@ TEST(KWinWedge, TypesThroughTheRemoteDesktopPortalAndTakesF9FromGlobalShortcuts)
                     {"+7.5 mm\r", "+7,5{ENTER}"},
                     {"-1234567890.0123456789\r", "-1234567890,0123456789{ENTER}"}};
     for (const auto& reading : readings) {
-        const std::size_t from = ReadText(keys).size();
+        const std::size_t from = FileText(keys).size();
         gauge.Send(reading.Line);
         WaitFor([&] { return KeysAfter(keys, from).ends_with("{ENTER}"); }, 10s);
-        EXPECT_EQ(KeysAfter(keys, from), reading.Typed) << ReadText(out);
+        EXPECT_EQ(KeysAfter(keys, from), reading.Typed) << FileText(out);
     }
 
     // KDE keeps the binding under the session token; invoking it is what a press does.
@@ -91,8 +85,8 @@ TEST(KWinWedge, TypesThroughTheRemoteDesktopPortalAndTakesF9FromGlobalShortcuts)
                                  "--object-path", "/component/vantro_hot_keys", "--method",
                                  "org.kde.kglobalaccel.Component.invokeShortcut", "F9"}),
               0)
-        << ReadText(out);
-    EXPECT_EQ(gauge.Receive(2, 10s), "?\r") << ReadText(out);
+        << FileText(out);
+    EXPECT_EQ(gauge.Receive(2, 10s), "?\r") << FileText(out);
 }
 
 }  // namespace

@@ -7,19 +7,16 @@
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <thread>
 
 #include "bench/bench_link.h"
+#include "file_text.h"
 
 namespace e2e {
 
 inline std::string ReadText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return FileText(path);
 }
 
 inline int CountOf(const std::string& text, const std::string& part) {

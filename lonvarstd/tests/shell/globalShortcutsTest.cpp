@@ -13,10 +13,10 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 
 #include "child_process.h"
+#include "file_text.h"
 #include "privateSessionBus.h"
 #include "shell/globalShortcuts.h"
 #include "shell/requestCommand.h"
@@ -91,12 +91,7 @@ protected:
         const QDBusMessage reply = bus.call(call);
         ASSERT_NE(reply.type(), QDBusMessage::ErrorMessage) << reply.errorMessage().toStdString();
     }
-    std::string Calls() {
-        std::ifstream in(dir_ / "calls.log");
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    std::string Calls() { return FileText(dir_ / "calls.log"); }
     static int Count(const std::string& text, const std::string& part) {
         int n = 0;
         for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
