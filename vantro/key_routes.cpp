@@ -15,18 +15,22 @@ std::vector<TKeyRoute> KeyRouteOrder(const TSessionKind& session,
     return order;
 }
 
-std::string KeyRouteName(TKeyRoute route) {
+TStatusMessage KeyRouteText(TKeyRoute route) {
     switch (route) {
         case TKeyRoute::X11:
             return "X11 (XTest)";
         case TKeyRoute::VirtualKeyboard:
-            return "Wayland virtual keyboard";
+            return TStatusText::RouteVirtualKeyboard;
         case TKeyRoute::Portal:
-            return "RemoteDesktop portal";
+            return TStatusText::RoutePortal;
         case TKeyRoute::Uinput:
             return "uinput";
     }
     return "?";
+}
+
+std::string KeyRouteName(TKeyRoute route) {
+    return StatusText(LangEnglish, KeyRouteText(route));
 }
 
 std::string DescribeKeyRoutes(const std::vector<TKeyRouteProbe>& probes) {
@@ -38,7 +42,7 @@ std::string DescribeKeyRoutes(const std::vector<TKeyRouteProbe>& probes) {
             break;
         }
         if (!tried.empty()) tried += ", ";
-        tried += KeyRouteName(probe.Route) + " (" + probe.Problem + ")";
+        tried += KeyRouteName(probe.Route) + " (" + StatusText(LangEnglish, probe.Problem) + ")";
     }
     std::string text = chosen.empty() ? "nothing can be typed" : "typing through " + chosen;
     if (!tried.empty()) text += "; tried: " + tried;

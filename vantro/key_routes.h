@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "language_table.h"
+
 enum class TKeyRoute {
     X11,              // XTest typing, XGrabKey hot keys
     VirtualKeyboard,  // wlroots compositors: zwp_virtual_keyboard_v1
@@ -30,14 +32,16 @@ struct TKeyRouteSettings {
 std::vector<TKeyRoute> KeyRouteOrder(const TSessionKind& session,
                                      const TKeyRouteSettings& settings);
 
-// Short name for the status line and the terminal ("Wayland virtual keyboard").
+// Short name for the status line, and in English for the terminal ("Wayland virtual
+// keyboard").
+TStatusMessage KeyRouteText(TKeyRoute route);
 std::string KeyRouteName(TKeyRoute route);
 
 // One probed route: usable, or why not.
 struct TKeyRouteProbe {
     TKeyRoute Route;
     bool Usable = false;
-    std::string Problem;
+    TStatusMessage Problem;
 };
 
 // "typing through X; tried: A (why), B (why)": the first usable route of the list, or

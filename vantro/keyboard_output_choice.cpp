@@ -14,18 +14,18 @@ public:
 };
 
 // The output of one route, or null with the reason.
-std::unique_ptr<TKeyboardOutput> Open(TKeyRoute route, std::string& problem) {
+std::unique_ptr<TKeyboardOutput> Open(TKeyRoute route, TStatusMessage& problem) {
     switch (route) {
         case TKeyRoute::X11: {
             auto output = std::make_unique<TX11KeyboardOutput>();
             if (output->Available()) return output;
-            problem = "no X display with XTest";
+            problem = TStatusText::NoXTest;
             return nullptr;
         }
         case TKeyRoute::VirtualKeyboard: {
             auto output = std::make_unique<TWaylandKeyboardOutput>();
             if (output->Available()) return output;
-            problem = output->Problem();
+            problem = output->ProblemText();
             return nullptr;
         }
         case TKeyRoute::Uinput: {
@@ -33,19 +33,19 @@ std::unique_ptr<TKeyboardOutput> Open(TKeyRoute route, std::string& problem) {
             if (auto text = CompositorKeymapText()) layout = TLayoutKeyMap::FromKeymapText(*text);
             if (!layout) layout = ActiveLayout();
             if (!layout) {
-                problem = "no keyboard layout known to xkbcommon";
+                problem = TStatusText::NoLayout;
                 return nullptr;
             }
             auto output =
                 std::make_unique<TUinputKeyboardOutput>("/dev/uinput", std::move(*layout));
             if (output->Available()) return output;
-            problem = output->Problem();
+            problem = output->ProblemText();
             return nullptr;
         }
         case TKeyRoute::Portal: {
             auto output = std::make_unique<TPortalKeyboardOutput>();
             if (output->Available()) return output;
-            problem = output->Problem().toStdString();
+            problem = output->ProblemText();
             return nullptr;
         }
     }

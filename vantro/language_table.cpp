@@ -184,23 +184,184 @@ std::string OpenCaption(int languageIndex, const std::string& portText) {
     }
 }
 
-std::string NoPermissionText(int languageIndex, const std::string& devicePath) {
+namespace {
+
+// English, German, French, Italian.
+struct TStatusRow {
+    TStatusText Id;
+    const char* Texts[4];
+};
+
+using enum TStatusText;
+
+// Kept short enough for the status line of the window's normal width; the line shows the
+// rest of a longer one in its tooltip.
+const TStatusRow kStatusRows[] = {
+    {StatusLine,
+     {"Typing: %1 | Hot keys: %2", "Tippen: %1 | Tastenkürzel: %2", "Saisie : %1 | Raccourcis : %2",
+      "Digitazione: %1 | Tasti rapidi: %2"}},
+    {TypingNone, {"none", "keine", "aucune", "nessuna"}},
+    {TypingNoneBecause, {"none, %1: %2", "keine, %1: %2", "aucune, %1 : %2", "nessuna, %1: %2"}},
+    {RouteVirtualKeyboard,
+     {"Wayland virtual keyboard", "virtuelle Wayland-Tastatur", "clavier virtuel Wayland",
+      "tastiera virtuale Wayland"}},
+    {RoutePortal,
+     {"RemoteDesktop portal", "RemoteDesktop-Portal", "portail RemoteDesktop",
+      "portale RemoteDesktop"}},
+    {PortalHotKeys, {"portal", "Portal", "portail", "portale"}},
+    {Asking,
+     {"%1 (asking the desktop)", "%1 (fragt den Desktop)", "%1 (demande au bureau)",
+      "%1 (richiesta al desktop)"}},
+    {HotKeysBound, {"portal (%1)", "Portal (%1)", "portail (%1)", "portale (%1)"}},
+    {HotKeyOn, {"%1 on %2", "%1 auf %2", "%1 sur %2", "%1 su %2"}},
+    {HotKeysNotBound,
+     {"the desktop bound no hot keys: bind F9, F10, F11 to \"Vantro --hotkey F9\" ... in its "
+      "keyboard settings",
+      "der Desktop hat keine Tastenkürzel belegt: F9, F10, F11 in seinen "
+      "Tastatureinstellungen mit \"Vantro --hotkey F9\" ... belegen",
+      "le bureau n'a attribué aucun raccourci : associez F9, F10, F11 à \"Vantro --hotkey F9\" "
+      "... dans ses réglages du clavier",
+      "il desktop non ha assegnato tasti rapidi: assegnare F9, F10, F11 a \"Vantro --hotkey "
+      "F9\" ... nelle impostazioni della tastiera"}},
+    {PortalNoSession,
+     {"the portal made no session", "das Portal hat keine Sitzung angelegt",
+      "le portail n'a créé aucune session", "il portale non ha creato una sessione"}},
+    {PortalGaveNoKeyboard,
+     {"the portal gave no keyboard", "das Portal gab keine Tastatur",
+      "le portail n'a fourni aucun clavier", "il portale non ha fornito una tastiera"}},
+    {PortalRefused,
+     {"the desktop refused the keyboard: nothing is typed; start Vantro again to be asked "
+      "again",
+      "der Desktop hat die Tastatur abgelehnt: es wird nichts getippt; Vantro neu starten, um "
+      "erneut gefragt zu werden",
+      "le bureau a refusé le clavier : rien n'est saisi ; relancez Vantro pour être de nouveau "
+      "sollicité",
+      "il desktop ha rifiutato la tastiera: non viene digitato nulla; riavviare Vantro per una "
+      "nuova richiesta"}},
+    {PortalNoKeyboard,
+     {"the desktop gave no keyboard: nothing is typed",
+      "der Desktop gab keine Tastatur: es wird nichts getippt",
+      "le bureau n'a fourni aucun clavier : rien n'est saisi",
+      "il desktop non ha fornito una tastiera: non viene digitato nulla"}},
+    {PortalNoSessionBus,
+     {"no session bus", "kein Sitzungsbus", "pas de bus de session", "nessun bus di sessione"}},
+    {PortalNotOffered, {"not offered", "nicht angeboten", "non proposé", "non offerto"}},
+    {PortalOffersNoKeyboard,
+     {"offers no keyboard", "bietet keine Tastatur", "n'offre pas de clavier",
+      "non offre una tastiera"}},
+    {NoXTest,
+     {"no X display with XTest", "kein X-Display mit XTest", "pas d'écran X avec XTest",
+      "nessun display X con XTest"}},
+    {NoCompositor,
+     {"no Wayland compositor", "kein Wayland-Compositor", "pas de compositeur Wayland",
+      "nessun compositor Wayland"}},
+    {NoVirtualKeyboard,
+     {"the compositor offers no virtual keyboard", "der Compositor bietet keine virtuelle Tastatur",
+      "le compositeur n'offre pas de clavier virtuel",
+      "il compositor non offre una tastiera virtuale"}},
+    {NoKeymapFile,
+     {"no keymap file: %1", "keine Datei für die Tastaturbelegung: %1",
+      "pas de fichier de disposition du clavier : %1", "nessun file della mappa tastiera: %1"}},
+    {CompositorRefused,
+     {"the compositor refused the virtual keyboard",
+      "der Compositor hat die virtuelle Tastatur abgelehnt",
+      "le compositeur a refusé le clavier virtuel",
+      "il compositor ha rifiutato la tastiera virtuale"}},
+    {NoLayout,
+     {"no keyboard layout known to xkbcommon", "keine Tastaturbelegung, die xkbcommon kennt",
+      "aucune disposition de clavier connue de xkbcommon",
+      "nessun layout di tastiera noto a xkbcommon"}},
+    {UinputCannotOpen,
+     {"cannot open %1: %2", "%1 lässt sich nicht öffnen: %2", "impossible d'ouvrir %1 : %2",
+      "impossibile aprire %1: %2"}},
+    {UinputNoAccess,
+     {"cannot open %1: %2 (the package's udev rule 71-vantro-uinput.rules gives it to the user "
+      "at the desktop; log in again after installing)",
+      "%1 lässt sich nicht öffnen: %2 (die udev-Regel 71-vantro-uinput.rules des Pakets gibt "
+      "es dem Benutzer am Desktop; nach der Installation neu anmelden)",
+      "impossible d'ouvrir %1 : %2 (la règle udev 71-vantro-uinput.rules du paquet le donne à "
+      "l'utilisateur du bureau ; reconnectez-vous après l'installation)",
+      "impossibile aprire %1: %2 (la regola udev 71-vantro-uinput.rules del pacchetto lo "
+      "assegna all'utente del desktop; accedere di nuovo dopo l'installazione)"}},
+    {UinputNoModule,
+     {"cannot open %1: %2 (load the kernel module: modprobe uinput)",
+      "%1 lässt sich nicht öffnen: %2 (Kernelmodul laden: modprobe uinput)",
+      "impossible d'ouvrir %1 : %2 (chargez le module du noyau : modprobe uinput)",
+      "impossibile aprire %1: %2 (caricare il modulo del kernel: modprobe uinput)"}},
+    {UinputCannotCreate,
+     {"cannot make the virtual keyboard on %1: %2",
+      "die virtuelle Tastatur auf %1 lässt sich nicht anlegen: %2",
+      "impossible de créer le clavier virtuel sur %1 : %2",
+      "impossibile creare la tastiera virtuale su %1: %2"}},
+    {CannotType,
+     {"Vantro cannot type: %1", "Vantro kann nicht tippen: %1", "Vantro ne peut pas saisir : %1",
+      "Vantro non può digitare: %1"}},
+    {PortNoPermission,
+     {"%1: no permission", "%1: keine Berechtigung", "%1 : pas d'autorisation",
+      "%1: nessuna autorizzazione"}},
+    {PortNoPermissionAdvice,
+     {"%1: no permission. Ask the administrator to add you to the group dialout (USB cables: "
+      "install the package tavrix-cable-rules), then log in again.",
+      "%1: keine Berechtigung. Den Benutzer in die Gruppe dialout aufnehmen lassen "
+      "(USB-Kabel: Paket tavrix-cable-rules installieren), dann neu anmelden.",
+      "%1 : pas d'autorisation. Faites-vous ajouter au groupe dialout (câbles USB : installez "
+      "le paquet tavrix-cable-rules), puis reconnectez-vous.",
+      "%1: nessuna autorizzazione. Farsi aggiungere al gruppo dialout (cavi USB: installare il "
+      "pacchetto tavrix-cable-rules), poi accedere di nuovo."}},
+    {PortNotOpened,
+     {"Port COM%1 not opened", "Schnittstelle COM%1 nicht geöffnet", "Port COM%1 non ouvert",
+      "Porta COM%1 non aperta"}},
+    // The reason in the system's words.
+    {PortNotOpenedBecause,
+     {"Port COM%1 not opened: %2", "Schnittstelle COM%1 nicht geöffnet: %2",
+      "Port COM%1 non ouvert : %2", "Porta COM%1 non aperta: %2"}},
+};
+
+int TextColumn(int languageIndex) {
     switch (languageIndex) {
         case LangGerman:
-            return devicePath +
-                   ": keine Berechtigung. Den Benutzer in die Gruppe dialout aufnehmen lassen "
-                   "(USB-Kabel: Paket tavrix-cable-rules installieren), dann neu anmelden.";
+            return 1;
         case LangFrench:
-            return devicePath +
-                   " : pas d'autorisation. Faites-vous ajouter au groupe dialout (câbles USB : "
-                   "installez le paquet tavrix-cable-rules), puis reconnectez-vous.";
+            return 2;
         case LangItalian:
-            return devicePath +
-                   ": nessuna autorizzazione. Farsi aggiungere al gruppo dialout (cavi USB: "
-                   "installare il pacchetto tavrix-cable-rules), poi accedere di nuovo.";
+            return 3;
         default:
-            return devicePath +
-                   ": no permission. Ask the administrator to add you to the group dialout "
-                   "(USB cables: install the package tavrix-cable-rules), then log in again.";
+            return -1;
     }
+}
+
+}  // namespace
+
+std::string StatusTemplate(int languageIndex, TStatusText id) {
+    const int column = languageIndex == LangEnglish ? 0 : TextColumn(languageIndex);
+    if (column < 0) return {};
+    for (const TStatusRow& row : kStatusRows) {
+        if (row.Id == id) return row.Texts[column];
+    }
+    return {};
+}
+
+std::string StatusText(int languageIndex, const TStatusMessage& message) {
+    if (message.Id == Literal) return message.Text;
+    if (message.Id == List) {
+        std::string text;
+        for (const TStatusMessage& item : message.Args) {
+            text += (text.empty() ? "" : ", ") + StatusText(languageIndex, item);
+        }
+        return text;
+    }
+    std::string pattern = StatusTemplate(languageIndex, message.Id);
+    if (pattern.empty()) pattern = StatusTemplate(LangEnglish, message.Id);
+    std::string text;
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        const char next = i + 1 < pattern.size() ? pattern[i + 1] : '\0';
+        const size_t arg = next >= '1' && next <= '9' ? size_t(next - '1') : message.Args.size();
+        if (pattern[i] == '%' && arg < message.Args.size()) {
+            text += StatusText(languageIndex, message.Args[arg]);
+            ++i;
+        } else {
+            text += pattern[i];
+        }
+    }
+    return text;
 }

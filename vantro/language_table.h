@@ -26,5 +26,62 @@ std::string HelpFileFor(int languageIndex);
 std::string ClosedCaption();
 std::string OpenCaption(int languageIndex, const std::string& portText);
 
-// Status line and message for a serial device the user may not open, with what to do.
-std::string NoPermissionText(int languageIndex, const std::string& devicePath);
+// Texts of the status line and of the messages that go with it. "%1", "%2" ... take the
+// details in the order given.
+enum class TStatusText {
+    Literal,  // not translated: a device path, a system error, a key name
+    List,     // the details, parted by commas
+    StatusLine,
+    TypingNone,
+    TypingNoneBecause,
+    RouteVirtualKeyboard,
+    RoutePortal,
+    PortalHotKeys,
+    Asking,
+    HotKeysBound,
+    HotKeyOn,
+    HotKeysNotBound,
+    PortalNoSession,
+    PortalGaveNoKeyboard,
+    PortalRefused,
+    PortalNoKeyboard,
+    PortalNoSessionBus,
+    PortalNotOffered,
+    PortalOffersNoKeyboard,
+    NoXTest,
+    NoCompositor,
+    NoVirtualKeyboard,
+    NoKeymapFile,
+    CompositorRefused,
+    NoLayout,
+    UinputCannotOpen,
+    UinputNoAccess,
+    UinputNoModule,
+    UinputCannotCreate,
+    CannotType,
+    PortNoPermission,
+    PortNoPermissionAdvice,
+    PortNotOpened,
+    PortNotOpenedBecause,
+    Count
+};
+
+// A status text with its details, each again a text, so that the whole can be said anew
+// when the language changes.
+struct TStatusMessage {
+    TStatusMessage() = default;
+    TStatusMessage(std::string literal) : Text(std::move(literal)) {}
+    TStatusMessage(const char* literal) : Text(literal) {}
+    TStatusMessage(TStatusText id, std::vector<TStatusMessage> args = {})
+        : Id(id), Args(std::move(args)) {}
+    bool operator==(const TStatusMessage&) const = default;
+
+    TStatusText Id = TStatusText::Literal;
+    std::string Text;
+    std::vector<TStatusMessage> Args;
+};
+
+// The message in a language; Spanish and unknown languages use English.
+std::string StatusText(int languageIndex, const TStatusMessage& message);
+// The bare table entry, its "%1" ... left in place; empty where the language has none.
+std::string StatusTemplate(int languageIndex, TStatusText id);

@@ -75,14 +75,15 @@ int main(int argc, char* argv[]) {
 
     // Nothing to type with: the window says why (the last route tried is the one the
     // settings asked for, or the last resort).
-    std::string typingText = keyboard.Route ? KeyRouteName(*keyboard.Route)
-                             : keyboard.Probes.empty()
-                                 ? "none"
-                                 : "none, " + KeyRouteName(keyboard.Probes.back().Route) + ": " +
-                                       keyboard.Probes.back().Problem;
-    std::string hotKeyText = x11         ? "X11"
-                             : viaPortal ? "portal (asking the desktop)"
-                                         : "Vantro --hotkey F9 ... F11";
+    TStatusMessage typingText = keyboard.Route ? KeyRouteText(*keyboard.Route)
+                                : keyboard.Probes.empty()
+                                    ? TStatusMessage(TStatusText::TypingNone)
+                                    : TStatusMessage(TStatusText::TypingNoneBecause,
+                                                     {KeyRouteText(keyboard.Probes.back().Route),
+                                                      keyboard.Probes.back().Problem});
+    TStatusMessage hotKeyText = x11         ? TStatusMessage("X11")
+                                : viaPortal ? portalHotKeys->StateText()
+                                            : TStatusMessage("Vantro --hotkey F9 ... F11");
     std::fprintf(stderr, "Vantro: %s; hot keys: %s\n", DescribeKeyRoutes(keyboard.Probes).c_str(),
                  x11         ? "taken from X11"
                  : viaPortal ? "through the GlobalShortcuts portal"
@@ -90,11 +91,11 @@ int main(int argc, char* argv[]) {
 
     TMainForm form(*keyboard.Output, hotKeys, TPortMap::FromSystem());
     const auto showRoutes = [&form, &typingText, &hotKeyText] {
-        form.ShowKeyRoute("Typing: " + typingText + " | Hot keys: " + hotKeyText);
+        form.ShowKeyRoutes(typingText, hotKeyText);
     };
     showRoutes();
     if (keyboard.Portal != nullptr) {
-        typingText = "RemoteDesktop portal (asking the desktop)";
+        typingText = keyboard.Portal->StateText();
         showRoutes();
         // Only a keymap of one layout says which is in use: with several, the active one
         // is told to the focused program alone, and keysyms are the better guess.
@@ -110,20 +111,22 @@ int main(int argc, char* argv[]) {
         };
         keyboard.Portal->OnStateChanged = [&](TPortalKeyboardOutput::TState state,
                                               const QString& text) {
-            typingText = text.toStdString();
+            typingText = keyboard.Portal->StateText();
             showRoutes();
-            std::fprintf(stderr, "Vantro: typing: %s\n", typingText.c_str());
+            std::fprintf(stderr, "Vantro: typing: %s\n", text.toStdString().c_str());
             if (state != TPortalKeyboardOutput::TState::Typing && form.ShowMessage) {
-                form.ShowMessage("Vantro cannot type: " + typingText);
+                form.ShowMessage(
+                    StatusText(form.LanguageIndex, {TStatusText::CannotType, {typingText}}));
             }
         };
         keyboard.Portal->Start(QString::fromStdString(ReadTextSetting("PortalRestoreToken")));
     }
     if (viaPortal) {
         portalHotKeys->OnStateChanged = [&](TPortalHotKeys::TState, const QString& text) {
-            hotKeyText = text.toStdString();
+            hotKeyText = portalHotKeys->StateText();
+            const std::string told = text.toStdString();
             showRoutes();
-            std::fprintf(stderr, "Vantro: hot keys: %s\n", hotKeyText.c_str());
+            std::fprintf(stderr, "Vantro: hot keys: %s\n", told.c_str());
         };
         portalHotKeys->Start();
     }

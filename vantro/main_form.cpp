@@ -14,6 +14,7 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPainter>
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QStatusBar>
@@ -49,6 +50,21 @@ void WaitMs(int ms) {
     // Blocks the user-interface thread for the pulse, as the line must stay in that state.
     std::this_thread::sleep_until(std::chrono::steady_clock::now() + std::chrono::milliseconds(ms));
 }
+
+// Cuts a text too long for the line with "...", rather than at the edge.
+class TElidedLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+    QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QRect room = contentsRect();
+        painter.drawText(room, int(alignment()) | Qt::TextSingleLine,
+                         fontMetrics().elidedText(text(), Qt::ElideRight, room.width()));
+    }
+};
 
 char SystemDecimalSymbol() {
     const QString point = QLocale::system().decimalPoint();
@@ -176,15 +192,32 @@ void TMainForm::BuildControls() {
     Label3 = label("Label3", caption("Label3").c_str(), false);
     Label3->setGeometry(16, 356, 505, 18);
 
-    KeyRouteLabel = new QLabel(this);
+    KeyRouteLabel = new TElidedLabel(this);
+    KeyRouteLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    KeyRouteLabel->setContentsMargins(4, 0, 4, 0);
     KeyRouteLabel->setObjectName(QStringLiteral("KeyRouteLabel"));
     statusBar()->addWidget(KeyRouteLabel, 1);
     statusBar()->setSizeGripEnabled(false);
 }
 
-void TMainForm::ShowKeyRoute(const std::string& text) {
-    KeyRouteLabel->setText(QString::fromStdString(text));
-    KeyRouteLabel->setToolTip(KeyRouteLabel->text());
+void TMainForm::ShowKeyRoutes(const TStatusMessage& typing, const TStatusMessage& hotKeys) {
+    TypingRoute_ = typing;
+    HotKeyRoute_ = hotKeys;
+    ShowStatusLine();
+}
+
+void TMainForm::ShowPortProblem(const TStatusMessage& line, const TStatusMessage& whole) {
+    PortProblem_.emplace(line, whole);
+    ShowStatusLine();
+}
+
+void TMainForm::ShowStatusLine() {
+    const TStatusMessage routes(TStatusText::StatusLine, {TypingRoute_, HotKeyRoute_});
+    const int language = LanguageIndex;
+    KeyRouteLabel->setText(
+        QString::fromStdString(StatusText(language, PortProblem_ ? PortProblem_->first : routes)));
+    KeyRouteLabel->setToolTip(
+        QString::fromStdString(StatusText(language, PortProblem_ ? PortProblem_->second : routes)));
 }
 
 void TMainForm::BuildMenus() {
@@ -360,12 +393,16 @@ void TMainForm::TogglePort() {
             Timer1.stop();
             if (MSComm1.PermissionDenied()) {
                 TellNoPermission(PortMap_.DevicePath(PortNumber));
-            } else if (ShowMessage) {
-                ShowMessage("Error: " + MSComm1.ErrorText());
+            } else {
+                ShowPortProblem(
+                    {TStatusText::PortNotOpened, {PortText}},
+                    {TStatusText::PortNotOpenedBecause, {PortText, MSComm1.ErrorText()}});
+                if (ShowMessage) ShowMessage("Error: " + MSComm1.ErrorText());
             }
             return;
         }
-        statusBar()->clearMessage();
+        PortProblem_.reset();
+        ShowStatusLine();
         LastDsr_ = MSComm1.Dsr();
         ForgetPartialReading();
         Timer1.start(kTimerMs);
@@ -533,14 +570,14 @@ void TMainForm::MHideClick() {
 }
 
 void TMainForm::TellNoPermission(const std::string& path) {
-    const std::string text = NoPermissionText(LanguageIndex, path);
-    statusBar()->showMessage(QString::fromStdString(text));
+    const TStatusMessage advice(TStatusText::PortNoPermissionAdvice, {path});
+    ShowPortProblem({TStatusText::PortNoPermission, {path}}, advice);
     if (std::find(ToldNoPermission_.begin(), ToldNoPermission_.end(), path) !=
         ToldNoPermission_.end()) {
         return;
     }
     ToldNoPermission_.push_back(path);
-    if (ShowMessage) ShowMessage(text);
+    if (ShowMessage) ShowMessage(StatusText(LanguageIndex, advice));
 }
 
 void TMainForm::MSettingsClick() {
@@ -619,6 +656,7 @@ void TMainForm::mLangClick(int index) {
     }
     setWindowTitle(
         QString::fromStdString(PortOpen() ? OpenCaption(index, PortText) : ClosedCaption()));
+    ShowStatusLine();
 }
 
 void TMainForm::HelpIndexClick() {

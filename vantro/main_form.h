@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "language_table.h"
 #include "line_parameters.h"
 #include "lumo_sequencer.h"
 #include "port_map.h"
@@ -46,8 +47,9 @@ public:
     // A hot key handed over from the command line (`Vantro --hotkey F9`): acts as the key
     // does while the port is open. Returns "ok" or why nothing was done.
     std::string HotKeyFromCommandLine(int keyCode);
-    // The status line: how the wedge types and takes its hot keys in this session.
-    void ShowKeyRoute(const std::string& text);
+    // The status line: how the wedge types and takes its hot keys in this session, said
+    // in the window's language.
+    void ShowKeyRoutes(const TStatusMessage& typing, const TStatusMessage& hotKeys);
     void Combo1Click();
     void Option1Click(int index);
     void LumoRS232Click();
@@ -103,7 +105,7 @@ public:
     QLabel* Label5 = nullptr;
     QLabel* Label6 = nullptr;
     QLineEdit* Display = nullptr;
-    QLabel* KeyRouteLabel = nullptr;  // in the status line
+    QLabel* KeyRouteLabel = nullptr;  // the status line; the whole text in its tooltip
     QMenu* FilePullDown = nullptr;
     QAction* MHide = nullptr;
     QAction* FileExit = nullptr;
@@ -132,15 +134,21 @@ private:
     void EndOfReading();
     void Timer1Timer();
     void SetCaption(const std::string& objectName, const std::string& text, bool append);
-    // A port the user may not open: the status line says so and what to do (until a
-    // port opens), and a message says it the first time for that device.
+    // A port the user may not open: the status line says so and its tooltip what to do
+    // (until a port opens), and a message says it the first time for that device.
     void TellNoPermission(const std::string& path);
+    // A port problem stands in the status line instead of the key routes.
+    void ShowPortProblem(const TStatusMessage& line, const TStatusMessage& whole);
+    void ShowStatusLine();
     TReadingOptions Options() const;
 
     TKeyboardOutput& Keyboard_;
     THotKeyRegistrar& HotKeys_;
     TPortMap PortMap_;
     std::vector<std::string> ToldNoPermission_;  // device paths, told once per run
+    TStatusMessage TypingRoute_;
+    TStatusMessage HotKeyRoute_;
+    std::optional<std::pair<TStatusMessage, TStatusMessage>> PortProblem_;  // line, whole
     TReadingAssembler Assembler_;
     std::optional<bool> LastDsr_;
     bool Unloaded_ = false;

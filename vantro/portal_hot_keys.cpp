@@ -87,7 +87,7 @@ void TPortalHotKeys::Start() {
                   [this](uint response, const QVariantMap& results) {
                       Session_ = results.value(QStringLiteral("session_handle")).toString();
                       if (response != 0 || Session_.isEmpty()) {
-                          Tell(TState::Refused, QStringLiteral("the portal made no session"));
+                          Tell(TState::Refused, TStatusText::PortalNoSession);
                           return;
                       }
                       Bind();
@@ -104,26 +104,29 @@ void TPortalHotKeys::Bind() {
             const QVariant list = results.value(QStringLiteral("shortcuts"));
             if (list.canConvert<QDBusArgument>()) list.value<QDBusArgument>() >> bound;
             if (response != 0 || bound.isEmpty()) {
-                Tell(TState::Refused,
-                     QStringLiteral("the desktop bound no hot keys: bind F9, F10, F11 to "
-                                    "\"Vantro --hotkey F9\" ... in its keyboard settings"));
+                Tell(TState::Refused, TStatusText::HotKeysNotBound);
                 return;
             }
-            QStringList keys;
+            TStatusMessage keys(TStatusText::List);
             for (const TShortcut& shortcut : bound) {
-                const QString trigger =
-                    shortcut.Properties.value(QStringLiteral("trigger_description")).toString();
-                keys.append(trigger.isEmpty() ? shortcut.Id
-                                              : shortcut.Id + QStringLiteral(" on ") + trigger);
+                const std::string trigger =
+                    shortcut.Properties.value(QStringLiteral("trigger_description"))
+                        .toString()
+                        .toStdString();
+                const std::string id = shortcut.Id.toStdString();
+                keys.Args.push_back(trigger.empty()
+                                        ? TStatusMessage(id)
+                                        : TStatusMessage(TStatusText::HotKeyOn, {id, trigger}));
             }
-            Tell(TState::Bound, QStringLiteral("portal (") + keys.join(QStringLiteral(", ")) +
-                                    QStringLiteral(")"));
+            Tell(TState::Bound, {TStatusText::HotKeysBound, {keys}});
         });
 }
 
-void TPortalHotKeys::Tell(TState state, const QString& text) {
+void TPortalHotKeys::Tell(TState state, TStatusMessage text) {
     State_ = state;
-    if (OnStateChanged) OnStateChanged(state, text);
+    StateText_ = std::move(text);
+    if (OnStateChanged)
+        OnStateChanged(state, QString::fromStdString(StatusText(LangEnglish, StateText_)));
 }
 
 bool TPortalHotKeys::Register(int id, int, int) {

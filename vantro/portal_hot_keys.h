@@ -12,6 +12,7 @@
 #include <set>
 
 #include "hot_key_registrar.h"
+#include "language_table.h"
 
 class TPortalRequests;
 
@@ -32,7 +33,9 @@ public:
     bool Register(int id, int keyCode, int modifierBits) override;
     void Unregister(int id) override;
 
-    // The state changed; the text says it for the user.
+    // What the status line says of the hot keys now.
+    const TStatusMessage& StateText() const { return StateText_; }
+    // The state changed; the text says it in English.
     std::function<void(TState state, const QString& text)> OnStateChanged;
 
 private slots:
@@ -41,10 +44,11 @@ private slots:
 
 private:
     void Bind();
-    void Tell(TState state, const QString& text);
+    void Tell(TState state, TStatusMessage text);
 
     std::unique_ptr<TPortalRequests> Portal_;
     TState State_ = TState::Absent;
     QString Session_;
+    TStatusMessage StateText_{TStatusText::Asking, {TStatusText::PortalHotKeys}};
     std::set<int> Registered_;
 };

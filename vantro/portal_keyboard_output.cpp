@@ -25,15 +25,15 @@ QString Interface() {
 TPortalKeyboardOutput::TPortalKeyboardOutput()
     : Portal_(std::make_unique<TPortalRequests>(QDBusConnection::sessionBus())) {
     if (!Portal_->Bus().isConnected()) {
-        Problem_ = QStringLiteral("no session bus");
+        Problem_ = TStatusText::PortalNoSessionBus;
         return;
     }
     const QVariant types =
         Portal_->Property(Interface(), QStringLiteral("AvailableDeviceTypes"), kProbeTimeoutMs);
     if (!types.isValid()) {
-        Problem_ = QStringLiteral("not offered");
+        Problem_ = TStatusText::PortalNotOffered;
     } else if ((types.toUInt() & kKeyboard) == 0) {
-        Problem_ = QStringLiteral("offers no keyboard");
+        Problem_ = TStatusText::PortalOffersNoKeyboard;
     } else {
         State_ = TState::Asking;
     }
@@ -54,7 +54,7 @@ void TPortalKeyboardOutput::Start(const QString& restoreToken) {
                   [this, restoreToken](uint response, const QVariantMap& results) {
                       Session_ = results.value(QStringLiteral("session_handle")).toString();
                       if (response != 0 || Session_.isEmpty()) {
-                          Fail(TState::Failed, QStringLiteral("the portal made no session"));
+                          Fail(TState::Failed, TStatusText::PortalNoSession);
                           return;
                       }
                       SelectDevices(restoreToken);
@@ -69,7 +69,7 @@ void TPortalKeyboardOutput::SelectDevices(const QString& restoreToken) {
                   {QVariant::fromValue(QDBusObjectPath(Session_))}, options,
                   [this](uint response, const QVariantMap&) {
                       if (response != 0) {
-                          Fail(TState::Failed, QStringLiteral("the portal gave no keyboard"));
+                          Fail(TState::Failed, TStatusText::PortalGaveNoKeyboard);
                           return;
                       }
                       StartSession();
@@ -82,23 +82,22 @@ void TPortalKeyboardOutput::StartSession() {
                   {QVariant::fromValue(QDBusObjectPath(Session_)), QString()}, {},
                   [this](uint response, const QVariantMap& results) {
                       if (response == 1) {
-                          Fail(TState::Refused,
-                               QStringLiteral("the desktop refused the keyboard: nothing is typed; "
-                                              "start Vantro again to be asked again"));
+                          Fail(TState::Refused, TStatusText::PortalRefused);
                           return;
                       }
                       if (response != 0 ||
                           (results.value(QStringLiteral("devices")).toUInt() & kKeyboard) == 0) {
-                          Fail(TState::Failed,
-                               QStringLiteral("the desktop gave no keyboard: nothing is typed"));
+                          Fail(TState::Failed, TStatusText::PortalNoKeyboard);
                           return;
                       }
                       const QString token =
                           results.value(QStringLiteral("restore_token")).toString();
                       if (!token.isEmpty() && OnRestoreToken) OnRestoreToken(token);
                       State_ = TState::Typing;
-                      if (OnStateChanged)
-                          OnStateChanged(State_, QStringLiteral("RemoteDesktop portal"));
+                      if (OnStateChanged) {
+                          OnStateChanged(
+                              State_, QString::fromStdString(StatusText(LangEnglish, StateText())));
+                      }
                       while (!Waiting_.empty()) {
                           auto [text, wait] = Waiting_.front();
                           Waiting_.pop_front();
@@ -107,11 +106,23 @@ void TPortalKeyboardOutput::StartSession() {
                   });
 }
 
-void TPortalKeyboardOutput::Fail(TState state, const QString& text) {
+TStatusMessage TPortalKeyboardOutput::StateText() const {
+    switch (State_) {
+        case TState::Asking:
+            return {TStatusText::Asking, {TStatusText::RoutePortal}};
+        case TState::Typing:
+            return TStatusText::RoutePortal;
+        default:
+            return Problem_;
+    }
+}
+
+void TPortalKeyboardOutput::Fail(TState state, TStatusText text) {
     State_ = state;
     Problem_ = text;
     Waiting_.clear();
-    if (OnStateChanged) OnStateChanged(state, text);
+    if (OnStateChanged)
+        OnStateChanged(state, QString::fromStdString(StatusText(LangEnglish, text)));
 }
 
 void TPortalKeyboardOutput::Notify(const char* method, int value, unsigned state) {

@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "keyboard_output.h"
+#include "language_table.h"
 #include "layout_key_map.h"
 
 class TPortalRequests;
@@ -26,7 +27,10 @@ public:
     ~TPortalKeyboardOutput() override;
 
     bool Available() const { return State_ != TState::Absent; }
-    const QString& Problem() const { return Problem_; }
+    QString Problem() const { return QString::fromStdString(StatusText(LangEnglish, Problem_)); }
+    const TStatusMessage& ProblemText() const { return Problem_; }
+    // What the status line says of the route now: asking, typing, or why not.
+    TStatusMessage StateText() const;
     TState State() const { return State_; }
 
     // Opens the session; with a token from an earlier start the desktop need not ask.
@@ -35,7 +39,7 @@ public:
     // they are dropped. wait: the call returns once the portal has taken every key.
     void SendKeys(const std::string& keystrokeText, bool wait) override;
 
-    // The state changed: the text says it for the user ("refused by the desktop ...").
+    // The state changed: the text says it in English ("refused by the desktop ...").
     std::function<void(TState state, const QString& text)> OnStateChanged;
     // The desktop handed a token that lets the next start go on without asking.
     std::function<void(const QString& token)> OnRestoreToken;
@@ -47,12 +51,12 @@ public:
 private:
     void SelectDevices(const QString& restoreToken);
     void StartSession();
-    void Fail(TState state, const QString& text);
+    void Fail(TState state, TStatusText text);
     void Notify(const char* method, int value, unsigned state);
 
     std::unique_ptr<TPortalRequests> Portal_;
     TState State_ = TState::Absent;
-    QString Problem_;
+    TStatusMessage Problem_;
     QString Session_;
     std::deque<std::pair<std::string, bool>> Waiting_;  // keystroke text, wait
 };

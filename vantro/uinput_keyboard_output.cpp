@@ -56,19 +56,14 @@ TUinputKeyboardOutput::TUinputKeyboardOutput(const std::string& devicePath, TLay
     Fd_ = open(devicePath.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
     if (Fd_ < 0) {
         const int error = errno;
-        Problem_ = "cannot open " + devicePath + ": " + std::strerror(error);
-        if (error == EACCES || error == EPERM) {
-            Problem_ +=
-                " (the package's udev rule 71-vantro-uinput.rules gives it to the user "
-                "at the desktop; log in again after installing)";
-        } else if (error == ENOENT) {
-            Problem_ += " (load the kernel module: modprobe uinput)";
-        }
+        const TStatusText text = error == EACCES || error == EPERM ? TStatusText::UinputNoAccess
+                                 : error == ENOENT                 ? TStatusText::UinputNoModule
+                                                                   : TStatusText::UinputCannotOpen;
+        Problem_ = {text, {devicePath, std::strerror(error)}};
         return;
     }
     if (!Create()) {
-        Problem_ =
-            "cannot make the virtual keyboard on " + devicePath + ": " + std::strerror(errno);
+        Problem_ = {TStatusText::UinputCannotCreate, {devicePath, std::strerror(errno)}};
         close(Fd_);
         Fd_ = -1;
     }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "keyboard_output.h"
+#include "language_table.h"
 #include "layout_key_map.h"
 
 class TUinputKeyboardOutput : public TKeyboardOutput {
@@ -19,7 +20,8 @@ public:
 
     bool Available() const { return Fd_ >= 0; }
     // Why the device could not be made, with what the user can do about it.
-    const std::string& Problem() const { return Problem_; }
+    std::string Problem() const { return StatusText(LangEnglish, Problem_); }
+    const TStatusMessage& ProblemText() const { return Problem_; }
     // Characters the layout cannot type are left out. Every press ends with a report, so
     // the keys are delivered as written; wait has nothing more to wait for.
     void SendKeys(const std::string& keystrokeText, bool wait) override;
@@ -33,7 +35,7 @@ private:
 
     int Fd_ = -1;
     TLayoutKeyMap Layout_;
-    std::string Problem_;
+    TStatusMessage Problem_;
 };
 
 // The layout the session types with: the compositor's keymap when a Wayland compositor

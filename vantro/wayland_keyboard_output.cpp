@@ -44,20 +44,20 @@ unsigned NowMs() {
 TWaylandKeyboardOutput::TWaylandKeyboardOutput() {
     Display_ = wl_display_connect(nullptr);
     if (Display_ == nullptr) {
-        Problem_ = "no Wayland compositor";
+        Problem_ = TStatusText::NoCompositor;
         return;
     }
     Registry_ = wl_display_get_registry(Display_);
     wl_registry_add_listener(Registry_, &kRegistryListener, this);
     wl_display_roundtrip(Display_);
     if (Manager_ == nullptr || Seat_ == nullptr) {
-        Problem_ = "the compositor offers no virtual keyboard";
+        Problem_ = TStatusText::NoVirtualKeyboard;
         return;
     }
     const std::string keymap = ReadingKeymapText();
     const int fd = KeymapFile(keymap);
     if (fd < 0) {
-        Problem_ = std::string("no keymap file: ") + std::strerror(errno);
+        Problem_ = {TStatusText::NoKeymapFile, {std::strerror(errno)}};
         return;
     }
     Keyboard_ = zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(Manager_, Seat_);
@@ -67,7 +67,7 @@ TWaylandKeyboardOutput::TWaylandKeyboardOutput() {
     zwp_virtual_keyboard_v1_modifiers(Keyboard_, 0, 0, 0, 0);
     // A compositor that refuses the keyboard ends the connection with a protocol error.
     if (wl_display_roundtrip(Display_) < 0) {
-        Problem_ = "the compositor refused the virtual keyboard";
+        Problem_ = TStatusText::CompositorRefused;
         zwp_virtual_keyboard_v1_destroy(Keyboard_);
         Keyboard_ = nullptr;
     }

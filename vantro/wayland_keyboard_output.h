@@ -7,6 +7,7 @@
 #include <string>
 
 #include "keyboard_output.h"
+#include "language_table.h"
 
 struct wl_display;
 struct wl_registry;
@@ -25,7 +26,8 @@ public:
 
     bool Available() const { return Keyboard_ != nullptr; }
     // Why the route cannot be used ("no Wayland compositor", "... not offered").
-    const std::string& Problem() const { return Problem_; }
+    std::string Problem() const { return StatusText(LangEnglish, Problem_); }
+    const TStatusMessage& ProblemText() const { return Problem_; }
     // Keys a reading never contains are left out; wait makes it a round trip, so that the
     // compositor has handed every key on when this returns.
     void SendKeys(const std::string& keystrokeText, bool wait) override;
@@ -41,5 +43,5 @@ private:
     wl_seat* Seat_ = nullptr;
     zwp_virtual_keyboard_manager_v1* Manager_ = nullptr;
     zwp_virtual_keyboard_v1* Keyboard_ = nullptr;
-    std::string Problem_;
+    TStatusMessage Problem_;
 };

@@ -318,8 +318,13 @@ TEST_F(MainFormTest, PortSelectorsFollowEachOtherAndFailuresAreReported) {
     Form->Option1[3]->click();
     ASSERT_EQ(Messages.size(), 2u);
     EXPECT_NE(Messages[1].find("/dev/no-such-serial-device"), std::string::npos);
+    EXPECT_EQ(Form->KeyRouteLabel->text(), "Port COM3 not opened");
+    EXPECT_TRUE(Form->KeyRouteLabel->toolTip().startsWith(
+        QStringLiteral("Port COM3 not opened: /dev/no-such-serial-device")))
+        << Form->KeyRouteLabel->toolTip().toStdString();
     Form->Option1[2]->click();
     EXPECT_TRUE(Form->PortOpen());
+    EXPECT_TRUE(Form->KeyRouteLabel->text().startsWith(QStringLiteral("Typing: ")));
     Exit();
     EXPECT_EQ(ReadSetting("ComPort"), 2);  // the port in use
 }
@@ -473,14 +478,23 @@ TEST_F(MainFormTest, APortTheUserMayNotOpenIsToldInTheStatusLineAndOnce) {
             SelectCombo(1);
             SelectCombo(0);
         }
-        const std::string status = Form->statusBar()->currentMessage().toStdString();
-        const bool told = status.find(Gauge1.DevicePath()) != std::string::npos &&
-                          status.find("dialout") != std::string::npos;
-        const bool once = Messages.size() == 1 && Messages[0] == status;
+        const std::string path = Gauge1.DevicePath();
+        const QLabel* line = Form->KeyRouteLabel;
+        const std::string advice = line->toolTip().toStdString();
+        const bool told = line->text().toStdString() == path + ": no permission" &&
+                          advice.find(path) != std::string::npos &&
+                          advice.find("dialout") != std::string::npos;
+        const bool once = Messages.size() == 1 && Messages[0] == advice;
+        // Said again in the new language, and whole in the line of the shown window.
+        Form->show();
+        Form->mLang[LangGerman]->trigger();
+        const bool german = line->text().toStdString() == path + ": keine Berechtigung" &&
+                            line->toolTip().contains(QStringLiteral("Gruppe dialout")) &&
+                            line->fontMetrics().horizontalAdvance(line->text()) <= line->width();
         Exit();
-        return (told ? 0 : 1) + (once ? 0 : 2);
+        return (told ? 0 : 1) + (once ? 0 : 2) + (german ? 0 : 4);
     });
-    EXPECT_EQ(faults, 0) << "1: no status line, 2: not one message";
+    EXPECT_EQ(faults, 0) << "1: no status line, 2: not one message, 4: not in German or cut";
 }
 
 TEST_F(MainFormTest, LanguageSwitchRewritesTheCaptions) {

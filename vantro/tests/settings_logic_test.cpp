@@ -8,6 +8,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <array>
+#include <set>
 
 #include "auto_start.h"
 #include "language_table.h"
@@ -102,6 +103,44 @@ TEST(LanguageTable, CaptionsHelpFilesAndOpenCaptions) {
     EXPECT_EQ(OpenCaption(LangItalian, "2"), "Vantro (Porta attiva COM2)");
     EXPECT_EQ(OpenCaption(LangSpanish, "2"), "Vantro (Active On COM2)");
     EXPECT_EQ(ClosedCaption(), "Vantro (Inactive)");
+}
+
+// Rows: each status text of each language of the window against the English one.
+TEST(LanguageTable, EveryStatusTextIsTranslatedWithItsDetails) {
+    const auto details = [](const std::string& text) {
+        std::multiset<std::string> found;
+        for (size_t at = text.find('%'); at != std::string::npos; at = text.find('%', at + 1)) {
+            found.insert(text.substr(at, 2));
+        }
+        return found;
+    };
+    for (int id = int(TStatusText::StatusLine); id < int(TStatusText::Count); ++id) {
+        const std::string english = StatusTemplate(LangEnglish, TStatusText(id));
+        ASSERT_FALSE(english.empty()) << "text " << id;
+        for (int language : {LangGerman, LangFrench, LangItalian}) {
+            const std::string text = StatusTemplate(language, TStatusText(id));
+            SCOPED_TRACE("text " + std::to_string(id) + ", language " + std::to_string(language));
+            EXPECT_FALSE(text.empty());
+            EXPECT_NE(text, english);
+            EXPECT_EQ(details(text), details(english)) << text;
+        }
+    }
+
+    // Details go where each language puts them, are not read as texts again, and
+    // Spanish speaks English.
+    const TStatusMessage noModule(
+        TStatusText::TypingNoneBecause,
+        {"uinput", {TStatusText::UinputNoModule, {"/tmp/%2", "No such file"}}});
+    EXPECT_EQ(StatusText(LangGerman, noModule),
+              "keine, uinput: /tmp/%2 lässt sich nicht öffnen: No such file (Kernelmodul laden: "
+              "modprobe uinput)");
+    EXPECT_EQ(StatusText(LangSpanish, noModule), StatusText(LangEnglish, noModule));
+    const TStatusMessage bound(
+        TStatusText::HotKeysBound,
+        {TStatusMessage(TStatusText::List, {{TStatusText::HotKeyOn, {"F9", "Ctrl+F9"}}, "F10"})});
+    EXPECT_EQ(StatusText(LangFrench, bound), "portail (F9 sur Ctrl+F9, F10)");
+    EXPECT_EQ(StatusText(LangItalian, {TStatusText::StatusLine, {"X11 (XTest)", "X11"}}),
+              "Digitazione: X11 (XTest) | Tasti rapidi: X11");
 }
 
 class StoredSettings : public ::testing::Test {
