@@ -13,34 +13,24 @@
 #include <vector>
 
 #include "child_process.h"
+#include "sway_session.h"
 
-class TKWinSession {
+class TKWinSession : public TCompositorSession {
 public:
     // keyboardLayout: the layout KWin's keyboards use ("us", "de").
     explicit TKWinSession(const std::string& keyboardLayout);
-    ~TKWinSession();
-    TKWinSession(const TKWinSession&) = delete;
-    TKWinSession& operator=(const TKWinSession&) = delete;
+    ~TKWinSession() override;
 
     // True once the compositor accepts clients and the portal answers.
     bool Running() const { return Running_; }
-    const std::string& Home() const { return Home_; }
     // Why the session did not come up.
     const std::string& Problem() const { return Problem_; }
-    std::map<std::string, std::string> Environment() const;
+    std::map<std::string, std::string> Environment() const override;
 
-    std::unique_ptr<TChildProcess> Start(const std::string& program,
-                                         const std::vector<std::string>& arguments,
-                                         const std::map<std::string, std::string>& extra = {});
     // Runs a command as the session's user; its exit code (nullopt: it hung).
     std::optional<int> Run(const std::string& program, const std::vector<std::string>& arguments);
-    bool GiveToUser(const std::string& path) const;
 
 private:
-    TRunAs User_;
-    std::string Root_;
-    std::string Home_;
-    std::string RuntimeDir_;
     std::string BusAddress_;
     std::string Problem_;
     bool Running_ = false;

@@ -45,20 +45,41 @@ std::optional<TRunAs> CompositorTestUser() {
     return LookUp(kTestUserName);
 }
 
-TSwaySession::TSwaySession(const std::vector<std::string>& configLines) {
+TCompositorSession::~TCompositorSession() {
+    if (!Root_.empty()) {
+        std::error_code error;
+        fs::remove_all(Root_, error);
+    }
+}
+
+bool TCompositorSession::MakeUserAndFolders(const std::string& name) {
     const std::optional<TRunAs> user = CompositorTestUser();
-    if (!user) return;
+    if (!user) return false;
     User_ = *user;
-    char pattern[] = "/tmp/tavrix-sway-XXXXXX";
-    if (mkdtemp(pattern) == nullptr) return;
+    std::string pattern = "/tmp/tavrix-" + name + "-XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) return false;
     Root_ = pattern;
     chmod(Root_.c_str(), 0755);
     Home_ = Root_ + "/home";
     RuntimeDir_ = Root_ + "/run";
-    if (!MakeFolderOwnedBy(Home_, 0755, User_) || !MakeFolderOwnedBy(RuntimeDir_, 0700, User_)) {
-        return;
-    }
-    const std::string config = Root_ + "/sway.config";
+    return MakeFolderOwnedBy(Home_, 0755, User_) && MakeFolderOwnedBy(RuntimeDir_, 0700, User_);
+}
+
+std::unique_ptr<TChildProcess> TCompositorSession::Start(
+    const std::string& program, const std::vector<std::string>& arguments,
+    const std::map<std::string, std::string>& extra) {
+    std::map<std::string, std::string> environment = Environment();
+    for (const auto& [name, value] : extra) environment[name] = value;
+    return std::make_unique<TChildProcess>(program, arguments, environment, &User_);
+}
+
+bool TCompositorSession::GiveToUser(const std::string& path) const {
+    return geteuid() != 0 || chown(path.c_str(), User_.Uid, User_.Gid) == 0;
+}
+
+TSwaySession::TSwaySession(const std::vector<std::string>& configLines) {
+    if (!MakeUserAndFolders("sway")) return;
+    const std::string config = Root() + "/sway.config";
     {
         std::ofstream out(config);
         out << "output HEADLESS-1 resolution 1280x800\n";
@@ -71,11 +92,11 @@ TSwaySession::TSwaySession(const std::vector<std::string>& configLines) {
         std::map<std::string, std::string>{{"WLR_BACKENDS", "headless"},
                                            {"WLR_RENDERER", "pixman"},
                                            {"WLR_LIBINPUT_NO_DEVICES", "1"},
-                                           {"HOME", Home_},
-                                           {"XDG_RUNTIME_DIR", RuntimeDir_},
+                                           {"HOME", Home()},
+                                           {"XDG_RUNTIME_DIR", RuntimeDir()},
                                            {"WAYLAND_DISPLAY", ""},
                                            {"DISPLAY", ""}},
-        &User_);
+        &User());
     if (!Sway_->Started()) return;
 
     // The Wayland socket and the IPC socket appear once sway is ready for clients.
@@ -83,7 +104,7 @@ TSwaySession::TSwaySession(const std::vector<std::string>& configLines) {
     while (std::chrono::steady_clock::now() < deadline && Sway_->Running()) {
         std::string display, ipc;
         std::error_code error;
-        for (const auto& entry : fs::directory_iterator(RuntimeDir_, error)) {
+        for (const auto& entry : fs::directory_iterator(RuntimeDir(), error)) {
             const std::string name = entry.path().filename().string();
             if (name.starts_with("wayland-") && !name.ends_with(".lock")) display = name;
             if (name.starts_with("sway-ipc.") && name.ends_with(".sock")) ipc = entry.path();
@@ -99,34 +120,18 @@ TSwaySession::TSwaySession(const std::vector<std::string>& configLines) {
 
 TSwaySession::~TSwaySession() {
     Sway_.reset();  // by PID: SIGTERM, then SIGKILL after a grace period
-    if (!Root_.empty()) {
-        std::error_code error;
-        fs::remove_all(Root_, error);
-    }
 }
 
 std::map<std::string, std::string> TSwaySession::Environment() const {
-    return {{"HOME", Home_},
-            {"XDG_RUNTIME_DIR", RuntimeDir_},
-            {"XDG_CONFIG_HOME", Home_ + "/.config"},
+    return {{"HOME", Home()},
+            {"XDG_RUNTIME_DIR", RuntimeDir()},
+            {"XDG_CONFIG_HOME", Home() + "/.config"},
             {"WAYLAND_DISPLAY", WaylandDisplay_},
             {"SWAYSOCK", SwaySocket_},
             {"DISPLAY", ""}};
 }
 
-std::unique_ptr<TChildProcess> TSwaySession::Start(
-    const std::string& program, const std::vector<std::string>& arguments,
-    const std::map<std::string, std::string>& extra) {
-    std::map<std::string, std::string> environment = Environment();
-    for (const auto& [name, value] : extra) environment[name] = value;
-    return std::make_unique<TChildProcess>(program, arguments, environment, &User_);
-}
-
 std::optional<int> TSwaySession::Swaymsg(const std::vector<std::string>& arguments) {
     auto client = Start("swaymsg", arguments);
     return client->WaitForExit(std::chrono::seconds(10));
-}
-
-bool TSwaySession::GiveToUser(const std::string& path) const {
-    return geteuid() != 0 || chown(path.c_str(), User_.Uid, User_.Gid) == 0;
 }
