@@ -202,6 +202,7 @@ const TStatusRow kStatusRows[] = {
       "Digitazione: %1 | Tasti rapidi: %2"}},
     {TypingNone, {"none", "keine", "aucune", "nessuna"}},
     {TypingNoneBecause, {"none, %1: %2", "keine, %1: %2", "aucune, %1 : %2", "nessuna, %1: %2"}},
+    {TypingNoneVia, {"none (%1)", "keine (%1)", "aucune (%1)", "nessuna (%1)"}},
     {RouteVirtualKeyboard,
      {"Wayland virtual keyboard", "virtuelle Wayland-Tastatur", "clavier virtuel Wayland",
       "tastiera virtuale Wayland"}},
@@ -223,6 +224,9 @@ const TStatusRow kStatusRows[] = {
       "... dans ses réglages du clavier",
       "il desktop non ha assegnato tasti rapidi: assegnare F9, F10, F11 a \"Vantro --hotkey "
       "F9\" ... nelle impostazioni della tastiera"}},
+    {HotKeysNotBoundBrief,
+     {"not bound by the desktop", "vom Desktop nicht belegt", "non attribués par le bureau",
+      "non assegnati dal desktop"}},
     {PortalNoSession,
      {"the portal made no session", "das Portal hat keine Sitzung angelegt",
       "le portail n'a créé aucune session", "il portale non ha creato una sessione"}},
@@ -238,6 +242,9 @@ const TStatusRow kStatusRows[] = {
       "sollicité",
       "il desktop ha rifiutato la tastiera: non viene digitato nulla; riavviare Vantro per una "
       "nuova richiesta"}},
+    {PortalRefusedBrief,
+     {"refused by the desktop", "vom Desktop abgelehnt", "refusée par le bureau",
+      "rifiutata dal desktop"}},
     {PortalNoKeyboard,
      {"the desktop gave no keyboard: nothing is typed",
       "der Desktop gab keine Tastatur: es wird nichts getippt",
@@ -296,9 +303,10 @@ const TStatusRow kStatusRows[] = {
     {CannotType,
      {"Vantro cannot type: %1", "Vantro kann nicht tippen: %1", "Vantro ne peut pas saisir : %1",
       "Vantro non può digitare: %1"}},
+    // The device last: a long name is cut, not what is wrong.
     {PortNoPermission,
-     {"%1: no permission", "%1: keine Berechtigung", "%1 : pas d'autorisation",
-      "%1: nessuna autorizzazione"}},
+     {"No permission for %1", "Keine Berechtigung für %1", "Pas d'autorisation pour %1",
+      "Nessuna autorizzazione per %1"}},
     {PortNoPermissionAdvice,
      {"%1: no permission. Ask the administrator to add you to the group dialout (USB cables: "
       "install the package tavrix-cable-rules), then log in again.",
@@ -331,6 +339,24 @@ int TextColumn(int languageIndex) {
 }
 
 }  // namespace
+
+TStatusMessage Brief(const TStatusMessage& message) {
+    switch (message.Id) {
+        case StatusLine:
+            return {StatusLine, {Brief(message.Args.at(0)), Brief(message.Args.at(1))}};
+        case TypingNoneBecause:
+            return {TypingNoneVia, {message.Args.at(0)}};
+        case PortalRefused:
+            return PortalRefusedBrief;
+        case PortalNoKeyboard:
+        case PortalGaveNoKeyboard:
+            return {TypingNoneVia, {RoutePortal}};
+        case HotKeysNotBound:
+            return HotKeysNotBoundBrief;
+        default:
+            return message;
+    }
+}
 
 std::string StatusTemplate(int languageIndex, TStatusText id) {
     const int column = languageIndex == LangEnglish ? 0 : TextColumn(languageIndex);

@@ -34,6 +34,7 @@ enum class TStatusText {
     StatusLine,
     TypingNone,
     TypingNoneBecause,
+    TypingNoneVia,
     RouteVirtualKeyboard,
     RoutePortal,
     PortalHotKeys,
@@ -41,9 +42,11 @@ enum class TStatusText {
     HotKeysBound,
     HotKeyOn,
     HotKeysNotBound,
+    HotKeysNotBoundBrief,
     PortalNoSession,
     PortalGaveNoKeyboard,
     PortalRefused,
+    PortalRefusedBrief,
     PortalNoKeyboard,
     PortalNoSessionBus,
     PortalNotOffered,
@@ -83,5 +86,7 @@ struct TStatusMessage {
 
 // The message in a language; Spanish and unknown languages use English.
 std::string StatusText(int languageIndex, const TStatusMessage& message);
+// The message as the status line says it: a reason or an advice left to the tooltip.
+TStatusMessage Brief(const TStatusMessage& message);
 // The bare table entry, its "%1" ... left in place; empty where the language has none.
 std::string StatusTemplate(int languageIndex, TStatusText id);

@@ -214,8 +214,8 @@ void TMainForm::ShowPortProblem(const TStatusMessage& line, const TStatusMessage
 void TMainForm::ShowStatusLine() {
     const TStatusMessage routes(TStatusText::StatusLine, {TypingRoute_, HotKeyRoute_});
     const int language = LanguageIndex;
-    KeyRouteLabel->setText(
-        QString::fromStdString(StatusText(language, PortProblem_ ? PortProblem_->first : routes)));
+    KeyRouteLabel->setText(QString::fromStdString(
+        StatusText(language, PortProblem_ ? PortProblem_->first : Brief(routes))));
     KeyRouteLabel->setToolTip(
         QString::fromStdString(StatusText(language, PortProblem_ ? PortProblem_->second : routes)));
 }

@@ -481,14 +481,14 @@ TEST_F(MainFormTest, APortTheUserMayNotOpenIsToldInTheStatusLineAndOnce) {
         const std::string path = Gauge1.DevicePath();
         const QLabel* line = Form->KeyRouteLabel;
         const std::string advice = line->toolTip().toStdString();
-        const bool told = line->text().toStdString() == path + ": no permission" &&
+        const bool told = line->text().toStdString() == "No permission for " + path &&
                           advice.find(path) != std::string::npos &&
                           advice.find("dialout") != std::string::npos;
         const bool once = Messages.size() == 1 && Messages[0] == advice;
         // Said again in the new language, and whole in the line of the shown window.
         Form->show();
         Form->mLang[LangGerman]->trigger();
-        const bool german = line->text().toStdString() == path + ": keine Berechtigung" &&
+        const bool german = line->text().toStdString() == "Keine Berechtigung für " + path &&
                             line->toolTip().contains(QStringLiteral("Gruppe dialout")) &&
                             line->fontMetrics().horizontalAdvance(line->text()) <= line->width();
         Exit();

@@ -135,6 +135,10 @@ TEST(LanguageTable, EveryStatusTextIsTranslatedWithItsDetails) {
               "keine, uinput: /tmp/%2 lässt sich nicht öffnen: No such file (Kernelmodul laden: "
               "modprobe uinput)");
     EXPECT_EQ(StatusText(LangSpanish, noModule), StatusText(LangEnglish, noModule));
+    // The line keeps the reason for its tooltip.
+    EXPECT_EQ(StatusText(LangGerman, Brief({TStatusText::StatusLine,
+                                            {noModule, TStatusText::HotKeysNotBound}})),
+              "Tippen: keine (uinput) | Tastenkürzel: vom Desktop nicht belegt");
     const TStatusMessage bound(
         TStatusText::HotKeysBound,
         {TStatusMessage(TStatusText::List, {{TStatusText::HotKeyOn, {"F9", "Ctrl+F9"}}, "F10"})});
