@@ -499,7 +499,15 @@ TEST_F(MainFormTest, APortTheUserMayNotOpenIsToldInTheStatusLineAndOnce) {
 
 TEST_F(MainFormTest, LanguageSwitchRewritesTheCaptions) {
     Start();
+    // The status line too, its reason left to the tooltip.
+    Form->ShowKeyRoutes(
+        {TStatusText::TypingNoneBecause,
+         {"uinput", {TStatusText::UinputNoModule, {"/dev/uinput", "No such file"}}}},
+        "X11");
     Form->mLang[1]->trigger();
+    EXPECT_EQ(Form->KeyRouteLabel->text(), "Tippen: keine (uinput) | Tastenkürzel: X11");
+    EXPECT_TRUE(Form->KeyRouteLabel->toolTip().contains(QStringLiteral("modprobe uinput")))
+        << Form->KeyRouteLabel->toolTip().toStdString();
     EXPECT_EQ(Text("FilePullDown"), "&Datei");
     EXPECT_EQ(Text("HelpAbout"), "&Aufgabe");
     EXPECT_EQ(Text("Label7"), "Schnittstelle:");
