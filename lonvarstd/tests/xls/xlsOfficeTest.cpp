@@ -7,6 +7,7 @@
 #include <chrono>
 
 #include <filesystem>
+#include <stdexcept>
 
 #include "platform/spreadsheet/office_process.h"
 #include "tests/spreadsheet/test_office.h"
@@ -34,12 +35,13 @@ std::unique_ptr<Workbook> MarkedBook(Application& app, const std::string& marker
     return nullptr;
 }
 
+// Throws when the book has no such sheet: the test fails instead of the program crashing.
 std::unique_ptr<Sheet> SheetNamed(Workbook& book, const std::string& name) {
     for (int k = 1; k <= book.GetSheets().Count(); ++k) {
         auto sheet = book.GetSheets().Item(k);
         if (sheet->name() == name) return sheet;
     }
-    return nullptr;
+    throw std::runtime_error("no sheet named " + name);
 }
 
 // Ends an office that the output started by itself, by its process id.
@@ -421,7 +423,9 @@ TEST_F(XlsOfficeTest, AfterTheUsersChangeTheValueGoesWhereTheWalkPutsIt) {
         // Nothing changed: the cell write and the activation, no walk.
         EXPECT_LT(UnoOffice::CallsMade() - callsBefore, 10u);
         const std::string marker = dev.XlsWbName;
-        const std::string title = MarkedBook(*app, marker)->Name();
+        auto marked = MarkedBook(*app, marker);
+        ASSERT_TRUE(marked);
+        const std::string title = marked->Name();
 
         if (c.change == Change::Act) {
             if (c.action == Action::Type && c.text[0] == '\0') {
@@ -520,7 +524,9 @@ TEST_F(XlsOfficeTest, AnOfficeThatDoesNotAnswerIsGivenUpAndUsedAgainWhenItAnswer
     EXPECT_EQ(office.StartedPid(), 0);
     auto ownApp = office.Attach();
     ASSERT_TRUE(ownApp);
-    const auto column = SheetNamed(*MarkedBook(*ownApp, dev.XlsWbName), "A")->ColumnValues(1, 1, 4);
+    auto book = MarkedBook(*ownApp, dev.XlsWbName);
+    ASSERT_TRUE(book);
+    const auto column = SheetNamed(*book, "A")->ColumnValues(1, 1, 4);
     EXPECT_DOUBLE_EQ(column[0].number, 1.0);
     EXPECT_DOUBLE_EQ(column[1].number, 3.0);
     EXPECT_DOUBLE_EQ(column[2].number, 9.0);
