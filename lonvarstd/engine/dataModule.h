@@ -211,12 +211,11 @@ public:
 
 private:
     tDevice* DeviceAt(int index) const;
-    // A worker not yet reaped, with the device it ticks. A stranded worker's slot takes
-    // the device and its port object once the records are freed, so that nothing it
-    // may still touch is freed before it ends.
+    // A worker not yet reaped, with the device it ticks (whose WorkerStranded tells a
+    // stranded one). A stranded worker's slot takes the device and its port object once
+    // the records are freed, so that nothing it may still touch is freed before it ends.
     struct WorkerSlot {
         tDevice* Device = nullptr;
-        bool Stranded = false;
         // Run when a stranded worker of a live record ends (a device edit that waited for
         // it); `resume` false when a stop of all workers came since, or the program ends.
         std::function<void(bool resume)> AfterEnd;

@@ -113,7 +113,6 @@ void TD::WaitForWorkers(const std::vector<tTimerThread*>& ending) {
     }
     for (auto& slot : workers_) {
         if (!isEnding(slot)) continue;
-        slot.Stranded = true;
         slot.Device->WorkerStranded = true;
         std::fprintf(stderr,
                      "The worker of %s is still busy after %lld ms; its port stays held until "
@@ -124,9 +123,9 @@ void TD::WaitForWorkers(const std::vector<tTimerThread*>& ending) {
 
 void TD::FinishWorker(WorkerSlot& slot, bool runAfterEnd) {
     slot.Thread->Reap();
-    // A worker that ended within its stop: the stop's caller closes or reopens the port.
-    if (!slot.Stranded) return;
     tDevice& dev = *slot.Device;
+    // A worker that ended within its stop: the stop's caller closes or reopens the port.
+    if (!dev.WorkerStranded) return;
     dev.WorkerStranded = false;
     if (slot.AfterEnd && !slot.HeldDevice) {
         slot.AfterEnd(runAfterEnd && slot.Resume);
@@ -139,7 +138,7 @@ std::size_t TD::ReapStrandedWorkers() {
     const auto now = std::chrono::steady_clock::now();
     std::vector<WorkerSlot> ended;
     for (auto it = workers_.begin(); it != workers_.end();) {
-        if (it->Stranded && it->Thread->WaitFinished(now)) {
+        if (it->Device->WorkerStranded && it->Thread->WaitFinished(now)) {
             ended.push_back(std::move(*it));
             it = workers_.erase(it);
         } else {
@@ -149,19 +148,19 @@ std::size_t TD::ReapStrandedWorkers() {
     // Out of the list first: an edit resumed here starts a worker of its own.
     for (auto& slot : ended) FinishWorker(slot, true);
     return static_cast<std::size_t>(
-        std::count_if(workers_.begin(), workers_.end(), [](const auto& s) { return s.Stranded; }));
+        std::count_if(workers_.begin(), workers_.end(),
+                      [](const auto& slot) { return slot.Device->WorkerStranded; }));
 }
 
 void TD::HoldStrandedRecords() {
     for (auto& slot : workers_) {
         if (slot.HeldDevice) continue;
-        if (!slot.Stranded) {
+        tDevice* dev = slot.Device;
+        if (!dev->WorkerStranded) {
             // Not stopped yet (no stop ran before the reset): it is let go the same way.
             slot.Thread->Terminate();
-            slot.Stranded = true;
-            slot.Device->WorkerStranded = true;
+            dev->WorkerStranded = true;
         }
-        tDevice* dev = slot.Device;
         dev->Mute();
         dev->Thread = nullptr;
         slot.AfterEnd = nullptr;
